@@ -1,0 +1,18 @@
+# Cross build for Windows with mingw-w64. Pass -DTARN_TRIPLE=x86_64-w64-mingw32 (the default) or
+# i686-w64-mingw32. The -posix compilers are needed: GoogleTest uses std::mutex.
+if(NOT TARN_TRIPLE)
+  set(TARN_TRIPLE x86_64-w64-mingw32)
+endif()
+set(TARN_TRIPLE ${TARN_TRIPLE} CACHE STRING "mingw-w64 target triple")
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${TARN_TRIPLE})
+set(CMAKE_C_COMPILER ${TARN_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TARN_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TARN_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARN_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+if(TARN_TRIPLE MATCHES "^x86_64")
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()

@@ -1,0 +1,121 @@
+// Running the loaded script: the report header, one action per item line, the closing save.
+#include <utility>
+
+#include "script/item_line.h"
+#include "services/texts.h"
+#include "ui/main_form.h"
+
+namespace tarn {
+namespace {
+
+enum class ItemType { kAppName, kActiveXComponent, kFile, kInstallFolder, kInstantiateObject };
+
+// Keywords in upper case, compared with the whole upper-cased item key.
+constexpr std::pair<std::string_view, ItemType> kItemTypes[] = {
+    {"APPNAME", ItemType::kAppName},
+    {"ACTIVEXCOMPONENT", ItemType::kActiveXComponent},
+    {"FILE", ItemType::kFile},
+    {"INSTALLFOLDER", ItemType::kInstallFolder},
+    {"INSTANTIATEOBJECT", ItemType::kInstantiateObject},
+};
+
+constexpr std::string_view kInstallFolderMention = "InstallFolder";
+
+}  // namespace
+
+void MainForm::Process() noexcept {
+  install_folder_cancelled = false;
+  Guarded({Mode::kBoxAndLeave, "Process"}, *this, [&] {
+    WriteHeader();
+    ItemList& items = view_.Items();
+    const int count = items.Count();
+    for (int position = 0; position < count; ++position)
+      if (RunItemLine(items.At(position)) == Outcome::kStop) return;
+    LogEntry("");
+  });
+  SaveLog();
+}
+
+void MainForm::WriteHeader() {
+  const std::string rule(80, '=');
+  LogEntry(rule);
+  std::string when(text::kDateTime);
+  when += GeneralDate(desktop_, desktop_.Now());
+  LogEntry(when);
+  LogEntry(rule);
+}
+
+MainForm::Outcome MainForm::RunItemLine(const std::string& line) {
+  ItemLine item;
+  if (!SplitItemLine(line, item)) return Outcome::kGoOn;
+  if (!item.key.empty() && item.key.front() == ';') return Outcome::kGoOn;
+  if (install_folder_cancelled && item.value.find(kInstallFolderMention) != std::string::npos) {
+    LogEntry(std::string(text::kSkipping) + line);
+    return Outcome::kGoOn;
+  }
+  if (TestForPrompt(item.value)) return Outcome::kStop;
+  bool skip = false;
+  ReplaceVariables(item.value, skip);
+  if (skip) return Outcome::kGoOn;
+
+  const std::string key = desktop_.UpperCase(item.key);
+  for (const auto& [keyword, type] : kItemTypes) {
+    if (key != keyword) continue;
+    switch (type) {
+      case ItemType::kAppName:
+        app_name = item.value;
+        LogEntry(std::string(text::kApplicationName) + item.value);
+        return Outcome::kGoOn;
+      case ItemType::kActiveXComponent:
+        GetActiveXInfo(item.value);
+        return Outcome::kGoOn;
+      case ItemType::kFile:
+        GetFileInfo(item.value);
+        return Outcome::kGoOn;
+      case ItemType::kInstallFolder:
+        return InstallFolderStep(item.value);
+      case ItemType::kInstantiateObject:
+        InstantiateObjectCheck(item.value);
+        return Outcome::kGoOn;
+    }
+  }
+  LogEntry(std::string(text::kUnknownItemType) + key);
+  return Outcome::kGoOn;
+}
+
+MainForm::Outcome MainForm::InstallFolderStep(const std::string& value) {
+  if (DoesFolderExist(value)) {
+    LogEntry(std::string(text::kSetInstallFolder) + value);
+    install_folder = value;
+    return Outcome::kGoOn;
+  }
+  LogEntry(std::string(text::kInstallFolderNotFound) + value + "'");
+  LogEntry(text::kPromptOrStop);
+  // Seam: the question that lets the user find the folder or stop the script comes here; until
+  // then the folder stays unknown.
+  install_folder.clear();
+  return Outcome::kGoOn;
+}
+
+// Seam: the PROMPT question. Until it exists no value is taken for a question.
+bool MainForm::TestForPrompt(std::string& /*value*/) { return false; }
+
+// Seam: variable substitution. Until it exists values are used as written.
+void MainForm::ReplaceVariables(std::string& /*value*/, bool& skip) { skip = false; }
+
+// Seams for the checks. Until each exists, its item lines say so in the report.
+void MainForm::GetActiveXInfo(const std::string& path) {
+  NotBuiltYet(text::kActiveXHeading, path);
+}
+void MainForm::GetFileInfo(const std::string& path) { NotBuiltYet(text::kFileHeading, path); }
+void MainForm::InstantiateObjectCheck(const std::string& prog_id) {
+  NotBuiltYet(text::kInstantiateHeading, prog_id);
+}
+
+void MainForm::NotBuiltYet(std::string_view heading, const std::string& value) {
+  LogEntry("");
+  LogEntry(std::string(heading) + value);
+  LogEntry(text::kNotCheckedYet);
+}
+
+}  // namespace tarn

@@ -1,0 +1,58 @@
+// What the tool asks of the machine it runs on. The core reaches the platform only through these
+// interfaces; the Windows implementations live in services/win32, test doubles in tests/.
+// Operations that can fail throw a Failure carrying the failure's description.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "services/failure.h"
+
+namespace tarn {
+
+inline constexpr std::uint32_t kDirectoryAttribute = 16;
+
+struct LocalDateTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+  bool IsMidnight() const { return hour == 0 && minute == 0 && second == 0; }
+};
+
+class FileSystem {
+ public:
+  // The attribute word of a path, or nothing when the query fails for any reason.
+  virtual std::optional<std::uint32_t> Attributes(const std::string& path) = 0;
+  virtual std::uint64_t Length(const std::string& path) = 0;
+  virtual void Delete(const std::string& path) = 0;
+  virtual std::string ReadAll(const std::string& path) = 0;
+  // Creates the file when missing and writes at its end.
+  virtual void Append(const std::string& path, std::string_view bytes) = 0;
+
+ protected:
+  ~FileSystem() = default;
+};
+
+// The desktop the tool runs on: its user, locale, clipboard and own executable.
+class Desktop {
+ public:
+  // A modal box with only an OK button, captioned with the application's title.
+  virtual void MessageBox(std::string_view text, BoxIcon icon) = 0;
+  virtual void ClearClipboard() = 0;
+  virtual void PutClipboardText(std::string_view text) = 0;
+  virtual LocalDateTime Now() = 0;
+  virtual std::string ShortDate(const LocalDateTime& when) = 0;
+  virtual std::string LongTime(const LocalDateTime& when) = 0;
+  // Upper case by the rules of the system's code page.
+  virtual std::string UpperCase(std::string_view text) = 0;
+  virtual std::string ExeFolder() = 0;
+
+ protected:
+  ~Desktop() = default;
+};
+
+// The user's general date form: short date, a blank, the long time; a midnight time is left out.
+std::string GeneralDate(Desktop& desktop, const LocalDateTime& when);
+
+}  // namespace tarn

@@ -1,0 +1,99 @@
+// The main window's logic: its controls as the script engine, the checks and the log see them,
+// the script state it owns, and its procedures. The procedures are defined beside the subsystem
+// they belong to (script/, checks/, log/); the Windows window that provides the controls is
+// ui/main_window.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "services/failure.h"
+#include "services/platform.h"
+
+namespace tarn {
+
+// Item lines are counted with 16-bit signed positions.
+inline constexpr int kMaxItemLines = 32767;
+
+class ItemList {
+ public:
+  virtual void Clear() = 0;
+  virtual void AddAll(const std::vector<std::string>& lines) = 0;
+  virtual int Count() = 0;
+  virtual std::string At(int position) = 0;  // throws for a position outside the list
+
+ protected:
+  ~ItemList() = default;
+};
+
+class LogPane {
+ public:
+  virtual void Append(std::string_view text) = 0;  // at the very end, whatever the selection
+  virtual std::string Text() = 0;
+  virtual std::string SelectedText() = 0;
+  virtual void Clear() = 0;
+
+ protected:
+  ~LogPane() = default;
+};
+
+// The controls and dialogs of the main window that its procedures use.
+class MainView {
+ public:
+  virtual ItemList& Items() = 0;
+  virtual LogPane& Log() = 0;
+  virtual void EnableGetInfo(bool enabled) = 0;
+  // Asks the user for a file with the given extension; empty text when none was chosen.
+  virtual std::string FileDialog(std::string_view extension, std::string_view start_path) = 0;
+
+ protected:
+  ~MainView() = default;
+};
+
+class MainForm final : public Reporter {
+ public:
+  MainForm(FileSystem& files, Desktop& desktop, MainView& view)
+      : files_(files), desktop_(desktop), view_(view) {}
+
+  // Script state, kept for the life of the window.
+  std::string app_name;
+  std::string install_folder;
+  bool install_folder_cancelled = false;
+
+  // Info file
+  void LoadInfoFile(std::string& path) noexcept;
+  // Script runner
+  void Process() noexcept;
+  // Log
+  void LogEntry(std::string_view entry) noexcept;
+  void SaveLog() noexcept;
+  void CopyAllText() noexcept;
+  void CopyText() noexcept;
+  // Path operations
+  bool DoesFileExist(std::string_view path) noexcept;
+  bool DoesFolderExist(std::string_view path) noexcept;
+
+  void ReportToLog(std::string_view error_text) noexcept override;
+  void ReportInBox(std::string_view error_text, BoxIcon icon) noexcept override;
+
+ private:
+  enum class Outcome { kGoOn, kStop };
+  Outcome RunItemLine(const std::string& line);
+  void WriteHeader();
+  void CopyFromPane(std::string (LogPane::*read)()) noexcept;
+  // Seams that the prompt, variable and check code fill in.
+  bool TestForPrompt(std::string& value);
+  void ReplaceVariables(std::string& value, bool& skip);
+  Outcome InstallFolderStep(const std::string& value);
+  void GetActiveXInfo(const std::string& path);
+  void GetFileInfo(const std::string& path);
+  void InstantiateObjectCheck(const std::string& prog_id);
+  void NotBuiltYet(std::string_view heading, const std::string& value);
+
+  FileSystem& files_;
+  Desktop& desktop_;
+  MainView& view_;
+};
+
+}  // namespace tarn

@@ -1,0 +1,147 @@
+// Test doubles for the platform and the main window's controls.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "services/platform.h"
+#include "ui/main_form.h"
+
+namespace tarn::testing {
+
+class FakeFileSystem final : public FileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::set<std::string> folders;
+  std::map<std::string, std::string> refuse;  // path -> description of the failure it raises
+
+  std::optional<std::uint32_t> Attributes(const std::string& path) override {
+    if (folders.count(path)) return kDirectoryAttribute;
+    if (files.count(path)) return 32u;
+    return std::nullopt;
+  }
+  std::uint64_t Length(const std::string& path) override { return Existing(path).size(); }
+  void Delete(const std::string& path) override {
+    Existing(path);
+    files.erase(path);
+  }
+  std::string ReadAll(const std::string& path) override { return Existing(path); }
+  void Append(const std::string& path, std::string_view bytes) override {
+    Check(path);
+    if (folders.count(path)) throw Failure("Permission denied");
+    files[path].append(bytes);
+  }
+
+ private:
+  void Check(const std::string& path) {
+    if (auto it = refuse.find(path); it != refuse.end()) throw Failure(it->second);
+  }
+  std::string& Existing(const std::string& path) {
+    Check(path);
+    auto it = files.find(path);
+    if (it == files.end()) throw Failure("File not found");
+    return it->second;
+  }
+};
+
+class FakeDesktop final : public Desktop {
+ public:
+  struct Box {
+    std::string text;
+    BoxIcon icon;
+  };
+  std::vector<Box> boxes;
+  std::optional<std::string> clipboard = "old clipboard text";
+  bool clipboard_busy = false;
+  LocalDateTime now{2026, 12, 6, 14, 5, 9};
+  std::string exe_folder = "C:\\Tools";
+
+  void MessageBox(std::string_view text, BoxIcon icon) override {
+    boxes.push_back({std::string(text), icon});
+  }
+  void ClearClipboard() override {
+    if (clipboard_busy) throw Failure("Cannot open clipboard");
+    clipboard.reset();
+  }
+  void PutClipboardText(std::string_view text) override {
+    if (clipboard_busy) throw Failure("Cannot open clipboard");
+    clipboard = std::string(text);
+  }
+  LocalDateTime Now() override { return now; }
+  std::string ShortDate(const LocalDateTime& t) override {
+    return std::to_string(t.day) + "/" + std::to_string(t.month) + "/" + std::to_string(t.year);
+  }
+  std::string LongTime(const LocalDateTime& t) override {
+    return std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" + std::to_string(t.second);
+  }
+  std::string UpperCase(std::string_view text) override {
+    std::string upper(text);
+    for (char& c : upper)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+  }
+  std::string ExeFolder() override { return exe_folder; }
+};
+
+class FakeItems final : public ItemList {
+ public:
+  std::vector<std::string> lines;
+
+  void Clear() override { lines.clear(); }
+  void AddAll(const std::vector<std::string>& more) override {
+    lines.insert(lines.end(), more.begin(), more.end());
+  }
+  int Count() override { return static_cast<int>(lines.size()); }
+  std::string At(int position) override {
+    if (position < 0 || position >= Count()) throw Failure("Invalid property array index");
+    return lines[static_cast<std::size_t>(position)];
+  }
+};
+
+class FakePane final : public LogPane {
+ public:
+  std::string text;
+  std::size_t selection_start = 0, selection_length = 0;
+  bool broken = false;
+
+  void Append(std::string_view more) override {
+    if (broken) throw Failure("Out of memory");
+    text.append(more);
+    selection_start = text.size();
+    selection_length = 0;
+  }
+  std::string Text() override { return text; }
+  std::string SelectedText() override { return text.substr(selection_start, selection_length); }
+  void Clear() override { text.clear(); }
+};
+
+class FakeView final : public MainView {
+ public:
+  FakeItems items;
+  FakePane pane;
+  bool get_info_enabled = false;
+  std::string chosen_file;  // what the file dialog answers
+  int dialogs_shown = 0;
+
+  ItemList& Items() override { return items; }
+  LogPane& Log() override { return pane; }
+  void EnableGetInfo(bool enabled) override { get_info_enabled = enabled; }
+  std::string FileDialog(std::string_view, std::string_view) override {
+    ++dialogs_shown;
+    return chosen_file;
+  }
+};
+
+// A main form over fakes, as the tests drive it.
+struct Rig {
+  FakeFileSystem files;
+  FakeDesktop desktop;
+  FakeView view;
+  MainForm form{files, desktop, view};
+
+  std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
+};
+
+}  // namespace tarn::testing
