@@ -35,9 +35,13 @@ void MainForm::SaveLog() noexcept {
   });
 }
 
-void MainForm::CopyAllText() noexcept { CopyFromPane(&LogPane::Text); }
+void MainForm::CopyAllText() noexcept {
+  CopyFromPane(&LogPane::Text);
+}
 
-void MainForm::CopyText() noexcept { CopyFromPane(&LogPane::SelectedText); }
+void MainForm::CopyText() noexcept {
+  CopyFromPane(&LogPane::SelectedText);
+}
 
 // The clipboard is emptied first in every case, so copying nothing leaves it empty.
 void MainForm::CopyFromPane(std::string (LogPane::*read)()) noexcept {
@@ -48,7 +52,9 @@ void MainForm::CopyFromPane(std::string (LogPane::*read)()) noexcept {
   if (!text.empty()) errors.Attempt([&] { desktop_.PutClipboardText(text); });
 }
 
-void MainForm::ReportToLog(std::string_view error_text) noexcept { LogEntry(error_text); }
+void MainForm::ReportToLog(std::string_view error_text) noexcept {
+  LogEntry(error_text);
+}
 
 void MainForm::ReportInBox(std::string_view error_text, BoxIcon icon) noexcept {
   // A box that cannot be shown leaves nothing else to tell the user with.

@@ -53,9 +53,8 @@ std::string_view ClassicDescription(std::uint32_t code) noexcept {
 std::string DescribeSystemError(std::uint32_t code, std::string_view platform_text) {
   if (std::string_view classic = ClassicDescription(code); !classic.empty())
     return std::string(classic);
-  while (!platform_text.empty() &&
-         (platform_text.back() == '\r' || platform_text.back() == '\n' ||
-          platform_text.back() == ' '))
+  while (!platform_text.empty() && (platform_text.back() == '\r' || platform_text.back() == '\n' ||
+                                    platform_text.back() == ' '))
     platform_text.remove_suffix(1);
   if (!platform_text.empty()) return std::string(platform_text);
   char text[48];

@@ -39,5 +39,14 @@ inline constexpr std::string_view kLogLabel = "Log:";
 inline constexpr std::string_view kOpenButton = "&Open";
 inline constexpr std::string_view kGetInfoButton = "&Get Info";
 inline constexpr std::string_view kExitButton = "E&xit";
+inline constexpr std::string_view kMenuFile = "&File";
+inline constexpr std::string_view kMenuFileOpen = "&Open\tCtrl+O";
+inline constexpr std::string_view kMenuFileExit = "E&xit";
+inline constexpr std::string_view kMenuEdit = "&Edit";
+inline constexpr std::string_view kMenuEditCopyAll = "Copy Entire &Log";
+inline constexpr std::string_view kMenuEditCopy = "&Copy\tCtrl+C";
+
+// File dialog
+inline constexpr std::string_view kFileDialogTitle = "Select Program Files Location";
 
 }  // namespace tarn::text

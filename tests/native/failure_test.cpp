@@ -67,9 +67,9 @@ TEST(FailureModes, AnyExceptionGetsANonEmptyDescription) {
   Guarded({Mode::kLogAndLeave, "A"}, reporter, [] { throw std::bad_alloc(); });
   Guarded({Mode::kLogAndLeave, "B"}, reporter, [] { throw std::runtime_error(""); });
   Guarded({Mode::kLogAndLeave, "C"}, reporter, [] { throw 42; });
-  EXPECT_EQ(reporter.log, (std::vector<std::string>{"[frmMain.A] Out of memory",
-                                                    "[frmMain.B] Unexpected error",
-                                                    "[frmMain.C] Unexpected error"}));
+  EXPECT_EQ(reporter.log,
+            (std::vector<std::string>{"[frmMain.A] Out of memory", "[frmMain.B] Unexpected error",
+                                      "[frmMain.C] Unexpected error"}));
 }
 
 TEST(FailureModes, IgnoreAndContinueKeepsTheLastDescriptionUntilCleared) {

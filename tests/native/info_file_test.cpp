@@ -54,7 +54,11 @@ TEST(LoadInfoFile, FillsTheListAndEnablesGetInfo) {
       {"a single line end", "\r\n", {""}},
       {"blanks", "   \r\n  \r\n", {"", ""}},
       {"trimmed lines", "  AppName = X  \r\n\tFile=a \r\n", {"AppName = X", "\tFile=a"}},
-      {"byte-order mark", "\xEF\xBB\xBF" "AppName=X", {"\xEF\xBB\xBF" "AppName=X"}},
+      {"byte-order mark",
+       "\xEF\xBB\xBF"
+       "AppName=X",
+       {"\xEF\xBB\xBF"
+        "AppName=X"}},
       {"lf only", "AppName=X\nFile=a\n", {"AppName=X\nFile=a\n"}},
   };
   for (const LoadCase& c : cases) {

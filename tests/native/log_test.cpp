@@ -39,10 +39,9 @@ TEST(SaveLog, JoinsTheExeFolderWithOneBackslash) {
     testing::Rig rig;
     rig.desktop.exe_folder = folder;
     rig.form.SaveLog();
-    const std::string expected =
-        std::string(folder).back() == '\\'
-            ? std::string(folder) + "Tarn Application Information.log"
-            : std::string(folder) + "\\Tarn Application Information.log";
+    const std::string expected = std::string(folder).back() == '\\'
+                                     ? std::string(folder) + "Tarn Application Information.log"
+                                     : std::string(folder) + "\\Tarn Application Information.log";
     EXPECT_EQ(rig.files.files.count(expected), 1u) << folder;
   }
 }

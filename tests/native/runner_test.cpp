@@ -44,7 +44,10 @@ TEST(Process, EachItemLineGivesItsEntries) {
       {"no equals sign here", {}},
       {"", {}},
       {"Invalid file.", {}},
-      {"\xEF\xBB\xBF" "AppName=X", {"Script Error:  Unknown item type = \xEF\xBB\xBF" "APPNAME"}},
+      {"\xEF\xBB\xBF"
+       "AppName=X",
+       {"Script Error:  Unknown item type = \xEF\xBB\xBF"
+        "APPNAME"}},
   };
   for (const auto& [line, entries] : cases) {
     testing::Rig rig;
@@ -75,8 +78,7 @@ TEST(Process, AppNameOutlivesTheRunAndAMidnightClockShowsTheDateOnly) {
   EXPECT_NE(rig.view.pane.text.find("Date/Time:  2/1/2027\r\n"), std::string::npos);
   // The second run appended to the first, and its save wrote both again.
   EXPECT_EQ(rig.view.pane.text.rfind(first_report, 0), 0u);
-  EXPECT_EQ(rig.files.files[rig.LogPath()],
-            first_report + "\r\n" + rig.view.pane.text + "\r\n");
+  EXPECT_EQ(rig.files.files[rig.LogPath()], first_report + "\r\n" + rig.view.pane.text + "\r\n");
 }
 
 TEST(Process, AnExistingInstallFolderIsSetUnchanged) {

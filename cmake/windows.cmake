@@ -1,0 +1,50 @@
+# Windows build (mingw-w64): the Windows implementations of the platform, the window, the exe,
+# and the tests that run under Wine.
+enable_language(RC)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# One portable file: the C and C++ run-times are linked in, so only Windows' own DLLs are needed.
+set(TARN_STATIC_LINK -static -static-libgcc -static-libstdc++)
+set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user32 gdi32)
+
+add_library(tarn_win32 STATIC
+  src/services/win32/desktop.cpp
+  src/services/win32/files.cpp
+  src/services/win32/system_error.cpp
+  src/ui/main_window.cpp
+  src/ui/win32_controls.cpp
+)
+target_link_libraries(tarn_win32 PUBLIC tarn_core ${TARN_SYSTEM_LIBS})
+
+add_executable(tarninfo WIN32 src/ui/win_main.cpp src/ui/tarninfo.rc)
+target_link_libraries(tarninfo PRIVATE tarn_win32)
+target_link_options(tarninfo PRIVATE ${TARN_STATIC_LINK})
+
+if(TARN_TESTS)
+  enable_testing()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # Results are written where the test command collects them; Wine sees the Linux root as Z:.
+  set(TARN_RESULTS Z:${CMAKE_BINARY_DIR}/test-results)
+
+  file(GLOB TARN_WIN32_TESTS CONFIGURE_DEPENDS tests/win32/*.cpp)
+  add_executable(platform_tests ${TARN_WIN32_TESTS})
+  target_link_libraries(platform_tests PRIVATE tarn_win32 gtest gtest_main)
+  target_include_directories(platform_tests PRIVATE tests)
+  target_link_options(platform_tests PRIVATE ${TARN_STATIC_LINK})
+  add_test(NAME platform_tests COMMAND platform_tests
+           --gtest_output=xml:${TARN_RESULTS}/platform_tests.xml)
+
+  file(GLOB TARN_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
+  add_executable(e2e_tests ${TARN_E2E_TESTS})
+  target_link_libraries(e2e_tests PRIVATE tarn_core gtest user32 gdi32)
+  target_include_directories(e2e_tests PRIVATE tests src)
+  target_link_options(e2e_tests PRIVATE ${TARN_STATIC_LINK})
+  add_dependencies(e2e_tests tarninfo)
+  add_test(NAME e2e_tests COMMAND e2e_tests
+           --gtest_output=xml:${TARN_RESULTS}/e2e_tests.xml
+           --exe=Z:$<TARGET_FILE:tarninfo>
+           --cases=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases)
+  set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
+endif()

@@ -1,0 +1,36 @@
+# Sourced by the run and test commands: a private Wine prefix and, when asked, a private display.
+# Usage: wine_env_start BUILD_DIR [own-display]; wine_env_stop.
+
+wine_env_start() {
+  local build_dir=$1 want_display=${2:-}
+  export WINEPREFIX="$build_dir/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+  if [ "$want_display" = own-display ] || [ -z "${DISPLAY:-}" ]; then
+    local n
+    for n in $(seq 90 130); do
+      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 "${TARN_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
+    TARN_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 </dev/null
+  fi
+  # A persistent server, and one throw-away program first: the services Wine starts with the
+  # first program inherit its output, and a runner waiting on that output would never finish.
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+wine_env_stop() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "${TARN_XVFB_PID:-}" ]; then
+    kill "$TARN_XVFB_PID" 2>/dev/null || true
+    wait "$TARN_XVFB_PID" 2>/dev/null || true
+    TARN_XVFB_PID=
+  fi
+}

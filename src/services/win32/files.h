@@ -1,0 +1,16 @@
+#pragma once
+
+#include "services/platform.h"
+
+namespace tarn::win32 {
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  std::optional<std::uint32_t> Attributes(const std::string& path) override;
+  std::uint64_t Length(const std::string& path) override;
+  void Delete(const std::string& path) override;
+  std::string ReadAll(const std::string& path) override;
+  void Append(const std::string& path, std::string_view bytes) override;
+};
+
+}  // namespace tarn::win32

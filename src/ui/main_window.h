@@ -1,0 +1,64 @@
+// The main window: a Windows top-level window that provides the controls of MainForm and
+// forwards the user's commands to its procedures.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "services/win32/desktop.h"
+#include "services/win32/files.h"
+#include "ui/main_form.h"
+#include "ui/win32_controls.h"
+
+namespace tarn::win32 {
+
+class MainWindow final : public MainView {
+ public:
+  MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window, hidden, with its controls and menus.
+  bool Create(HINSTANCE instance);
+  // Sizes and lays out the window, then loads and runs the info file the command line names, all
+  // before the window is first shown.
+  void StartUp(std::string_view argument_text);
+  void Show(int show_command);
+  // Lets the window handle a message of the thread's loop; true when it was consumed.
+  bool PreTranslate(MSG& message);
+
+  HWND hwnd() const { return hwnd_; }
+  MainForm& form() { return form_; }
+
+  ItemList& Items() override { return items_; }
+  LogPane& Log() override { return pane_; }
+  void EnableGetInfo(bool enabled) override;
+  std::string FileDialog(std::string_view extension, std::string_view start_path) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+  void OnCreate();
+  void OnCommand(int id, int code);
+  void OnOpen();
+  void OnGetInfo();
+  void OnExit();
+  void OnCopyAll();
+  void OnCopy();
+  void InitializeForm();
+  void ArrangeControls();
+  HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+  HWND hwnd_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  HFONT font_ = nullptr;
+  ListBoxItems items_;
+  EditLogPane pane_;
+  Win32FileSystem files_;
+  Win32Desktop desktop_;
+  MainForm form_;
+};
+
+}  // namespace tarn::win32
