@@ -1,7 +1,8 @@
 // Entry point of tarninfo.exe.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include "script/item_line.h"
 #include "ui/main_window.h"

@@ -1,6 +1,7 @@
+#include "services/error_string.h"
+
 #include <gtest/gtest.h>
 
-#include "services/error_string.h"
 #include "services/failure.h"
 
 namespace tarn {

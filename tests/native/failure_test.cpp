@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
+#include "services/failure.h"
 
+#include <gtest/gtest.h>
 #include <new>
 #include <vector>
-
-#include "services/failure.h"
 
 namespace tarn {
 namespace {

@@ -2,8 +2,9 @@
 // separate type for each "invalid" value, so a handle is never tested against the wrong one.
 #pragma once
 
-#include <objbase.h>
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <memory>
 #include <type_traits>
