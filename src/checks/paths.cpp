@@ -23,6 +23,13 @@ std::string GetFilePathOnly(std::string_view path) {
   return std::string(path.substr(0, last));
 }
 
+std::string MainForm::GetFilePathOnly(std::string_view path) noexcept {
+  std::string folder;
+  Guarded({Mode::kLogAndLeave, "GetFilePathOnly"}, *this,
+          [&] { folder = tarn::GetFilePathOnly(path); });
+  return folder;
+}
+
 bool MainForm::DoesFileExist(std::string_view path) noexcept {
   bool exists = false;
   Guarded({Mode::kSilentDefault, {}}, *this, [&] {

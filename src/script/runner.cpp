@@ -102,17 +102,9 @@ bool MainForm::TestForPrompt(std::string& /*value*/) {
   return false;
 }
 
-// Seam: variable substitution. Until it exists values are used as written.
-void MainForm::ReplaceVariables(std::string& /*value*/, bool& skip) {
-  skip = false;
-}
-
 // Seams for the checks. Until each exists, its item lines say so in the report.
 void MainForm::GetActiveXInfo(const std::string& path) {
   NotBuiltYet(text::kActiveXHeading, path);
-}
-void MainForm::GetFileInfo(const std::string& path) {
-  NotBuiltYet(text::kFileHeading, path);
 }
 void MainForm::InstantiateObjectCheck(const std::string& prog_id) {
   NotBuiltYet(text::kInstantiateHeading, prog_id);

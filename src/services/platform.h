@@ -3,6 +3,8 @@
 // Operations that can fail throw a Failure carrying the failure's description.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +22,13 @@ struct LocalDateTime {
   bool IsMidnight() const { return hour == 0 && minute == 0 && second == 0; }
 };
 
+// A file's fixed file-information record: thirteen words in the order of VS_FIXEDFILEINFO
+// (signature, structure version, file version high, file version low, product version high and
+// low, flags mask, flags, operating system, type, subtype, date high, date low).
+using FixedFileInfo = std::array<std::uint32_t, 13>;
+inline constexpr std::size_t kFileVersionHigh = 2;
+inline constexpr std::size_t kFileVersionLow = 3;
+
 class FileSystem {
  public:
   // The attribute word of a path, or nothing when the query fails for any reason.
@@ -29,6 +38,11 @@ class FileSystem {
   virtual std::string ReadAll(const std::string& path) = 0;
   // Creates the file when missing and writes at its end.
   virtual void Append(const std::string& path, std::string_view bytes) = 0;
+  // The last-modification date and time of a file, in local time.
+  virtual LocalDateTime LastWriteTime(const std::string& path) = 0;
+  // The fixed record of a file's version resource, read into a zeroed record that the copy never
+  // writes past; nothing when the file has no version information (missing, unreadable, none).
+  virtual std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) = 0;
 
  protected:
   ~FileSystem() = default;
@@ -50,6 +64,17 @@ class Desktop {
 
  protected:
   ~Desktop() = default;
+};
+
+// The shell of the desktop.
+class Shell {
+ public:
+  // The file-system path of a special folder (a CSIDL), exactly as the shell writes it; empty
+  // text when the shell gives none, for whatever reason.
+  virtual std::string SpecialFolder(int csidl) = 0;
+
+ protected:
+  ~Shell() = default;
 };
 
 // The user's general date form: short date, a blank, the long time; a midnight time is left out.

@@ -30,6 +30,13 @@ inline constexpr std::string_view kActiveXHeading = "ActiveXComponent: ";
 inline constexpr std::string_view kInstantiateHeading = "InstantiateObject: ";
 inline constexpr std::string_view kNotCheckedYet = "   Not checked: this build has no such check";
 
+// File check and script variables
+inline constexpr std::string_view kFileDate = "   File Date: ";
+inline constexpr std::string_view kFileVersion = "   Version: ";
+inline constexpr std::string_view kFileDoesNotExist = "   File does not exist";
+inline constexpr std::string_view kEmptyInstallFolder = "%InstallFolder% is an empty variable.";
+inline constexpr std::string_view kEmptyAppName = "%AppName% is an empty variable.";
+
 // Failures the tool itself raises
 inline constexpr std::string_view kNoSuchItem = "Invalid property array index";
 

@@ -53,8 +53,8 @@ class MainView {
 
 class MainForm final : public Reporter {
  public:
-  MainForm(FileSystem& files, Desktop& desktop, MainView& view)
-      : files_(files), desktop_(desktop), view_(view) {}
+  MainForm(FileSystem& files, Desktop& desktop, MainView& view, Shell& shell)
+      : files_(files), desktop_(desktop), view_(view), shell_(shell) {}
 
   // Script state, kept for the life of the window.
   std::string app_name;
@@ -73,6 +73,7 @@ class MainForm final : public Reporter {
   // Path operations
   bool DoesFileExist(std::string_view path) noexcept;
   bool DoesFolderExist(std::string_view path) noexcept;
+  std::string GetFilePathOnly(std::string_view path) noexcept;
 
   void ReportToLog(std::string_view error_text) noexcept override;
   void ReportInBox(std::string_view error_text, BoxIcon icon) noexcept override;
@@ -84,16 +85,18 @@ class MainForm final : public Reporter {
   void CopyFromPane(std::string (LogPane::*read)()) noexcept;
   // Seams that the prompt, variable and check code fill in.
   bool TestForPrompt(std::string& value);
-  void ReplaceVariables(std::string& value, bool& skip);
+  void ReplaceVariables(std::string& value, bool& skip) noexcept;
   Outcome InstallFolderStep(const std::string& value);
   void GetActiveXInfo(const std::string& path);
-  void GetFileInfo(const std::string& path);
+  void GetFileInfo(const std::string& path) noexcept;
+  std::string GetFileVersion(const std::string& path) noexcept;
   void InstantiateObjectCheck(const std::string& prog_id);
   void NotBuiltYet(std::string_view heading, const std::string& value);
 
   FileSystem& files_;
   Desktop& desktop_;
   MainView& view_;
+  Shell& shell_;
 };
 
 }  // namespace tarn

@@ -116,7 +116,7 @@ HACCEL BuildAccelerators() {
 
 }  // namespace
 
-MainWindow::MainWindow() : form_(files_, desktop_, *this) {}
+MainWindow::MainWindow() : form_(files_, desktop_, *this, shell_) {}
 
 bool MainWindow::Create(HINSTANCE instance) {
   WNDCLASSEXA window_class{};
@@ -190,6 +190,7 @@ void MainWindow::OnCreate() {
   }
   items_.Attach(Control(IDC_LST_ITEMS));
   pane_.Attach(Control(IDC_TXT_LOG));
+  shell_.Attach(hwnd_);
   desktop_.Attach(hwnd_, [this] {
     try {
       pane_.Flush();

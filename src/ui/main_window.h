@@ -8,6 +8,7 @@
 
 #include "services/win32/desktop.h"
 #include "services/win32/files.h"
+#include "services/win32/shell.h"
 #include "ui/main_form.h"
 #include "ui/win32_controls.h"
 
@@ -58,6 +59,7 @@ class MainWindow final : public MainView {
   EditLogPane pane_;
   Win32FileSystem files_;
   Win32Desktop desktop_;
+  Win32Shell shell_;
   MainForm form_;
 };
 

@@ -15,7 +15,11 @@ class FakeFileSystem final : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
-  std::map<std::string, std::string> refuse;  // path -> description of the failure it raises
+  std::map<std::string, std::string> refuse;      // path -> description of the failure it raises
+  std::map<std::string, LocalDateTime> times;     // last-modification times; others get kFileTime
+  std::map<std::string, FixedFileInfo> versions;  // files with version information
+  std::map<std::string, std::string> refuse_version;  // path -> failure of the version query
+  static constexpr LocalDateTime kFileTime{2025, 3, 4, 10, 20, 30};
 
   std::optional<std::uint32_t> Attributes(const std::string& path) override {
     if (folders.count(path)) return kDirectoryAttribute;
@@ -32,6 +36,17 @@ class FakeFileSystem final : public FileSystem {
     Check(path);
     if (folders.count(path)) throw Failure("Permission denied");
     files[path].append(bytes);
+  }
+  LocalDateTime LastWriteTime(const std::string& path) override {
+    Existing(path);
+    auto it = times.find(path);
+    return it == times.end() ? kFileTime : it->second;
+  }
+  std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override {
+    if (auto it = refuse_version.find(path); it != refuse_version.end()) throw Failure(it->second);
+    auto it = versions.find(path);
+    if (it == versions.end()) return std::nullopt;
+    return it->second;
   }
 
  private:
@@ -83,6 +98,20 @@ class FakeDesktop final : public Desktop {
     return upper;
   }
   std::string ExeFolder() override { return exe_folder; }
+};
+
+class FakeShell final : public Shell {
+ public:
+  std::map<int, std::string> folders;  // CSIDL -> path; others give empty text
+  std::vector<int> asked;
+  bool broken = false;
+
+  std::string SpecialFolder(int csidl) override {
+    asked.push_back(csidl);
+    if (broken) throw Failure("Out of memory");
+    auto it = folders.find(csidl);
+    return it == folders.end() ? std::string() : it->second;
+  }
 };
 
 class FakeItems final : public ItemList {
@@ -139,7 +168,8 @@ struct Rig {
   FakeFileSystem files;
   FakeDesktop desktop;
   FakeView view;
-  MainForm form{files, desktop, view};
+  FakeShell shell;
+  MainForm form{files, desktop, view, shell};
 
   std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
 };

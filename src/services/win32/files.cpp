@@ -1,6 +1,9 @@
 #include "services/win32/files.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
+#include <vector>
 
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"
@@ -55,6 +58,41 @@ void Win32FileSystem::Append(const std::string& path, std::string_view bytes) {
     if (written == 0) ThrowSystemError(ERROR_DISK_FULL);
     bytes.remove_prefix(written);
   }
+}
+
+LocalDateTime Win32FileSystem::LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) ThrowLastError();
+  FILETIME local;
+  SYSTEMTIME time;
+  if (!::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) ThrowLastError();
+  if (!::FileTimeToSystemTime(&local, &time)) ThrowLastError();
+  return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+// The results of the read and of the root-block query are not looked at: a query that yields
+// nothing copies nothing and leaves the record zero. The copy is bounded by the record and by the
+// end of the buffer, whatever length the query reports.
+std::optional<FixedFileInfo> Win32FileSystem::FixedVersionInfo(const std::string& path) {
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size == 0) return std::nullopt;
+  std::vector<unsigned char> buffer(size);
+  ::GetFileVersionInfoA(path.c_str(), handle, size, buffer.data());
+  void* block = nullptr;
+  UINT length = 0;
+  ::VerQueryValueA(buffer.data(), "\\", &block, &length);
+
+  FixedFileInfo record{};
+  if (length == 0 || block == nullptr) return record;
+  const auto* from = static_cast<const unsigned char*>(block);
+  const unsigned char* end = buffer.data() + buffer.size();
+  if (std::less<>()(from, buffer.data()) || !std::less<>()(from, end))
+    ThrowSystemError(ERROR_INVALID_DATA);
+  const std::size_t bytes =
+      std::min({std::size_t{length}, sizeof record, static_cast<std::size_t>(end - from)});
+  std::memcpy(record.data(), from, bytes);
+  return record;
 }
 
 }  // namespace tarn::win32

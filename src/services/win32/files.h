@@ -11,6 +11,8 @@ class Win32FileSystem final : public FileSystem {
   void Delete(const std::string& path) override;
   std::string ReadAll(const std::string& path) override;
   void Append(const std::string& path, std::string_view bytes) override;
+  LocalDateTime LastWriteTime(const std::string& path) override;
+  std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override;
 };
 
 }  // namespace tarn::win32

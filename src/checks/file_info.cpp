@@ -1,0 +1,25 @@
+// The File check: the block a File item line writes to the report.
+#include "services/texts.h"
+#include "ui/main_form.h"
+
+namespace tarn {
+
+// Date and version are both fetched before either entry is written, so a failure on the way
+// leaves the block at its heading. The existence test trims the path; the date query and the
+// heading use it as passed.
+void MainForm::GetFileInfo(const std::string& path) noexcept {
+  Guarded({Mode::kLogAndLeave, "GetFileInfo"}, *this, [&] {
+    LogEntry("");
+    LogEntry(std::string(text::kFileHeading) + path);
+    if (!DoesFileExist(path)) {
+      LogEntry(text::kFileDoesNotExist);
+      return;
+    }
+    const std::string date = GeneralDate(desktop_, files_.LastWriteTime(path));
+    const std::string version = GetFileVersion(path);
+    LogEntry(std::string(text::kFileDate) + date);
+    LogEntry(std::string(text::kFileVersion) + version);
+  });
+}
+
+}  // namespace tarn
