@@ -36,6 +36,7 @@ if(TARN_TESTS)
   target_link_options(platform_tests PRIVATE ${TARN_STATIC_LINK})
   add_test(NAME platform_tests COMMAND platform_tests
            --gtest_output=xml:${TARN_RESULTS}/platform_tests.xml)
+  include(tests/win32/fixtures/fixtures.cmake)
 
   file(GLOB TARN_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
   add_executable(e2e_tests ${TARN_E2E_TESTS})
