@@ -19,6 +19,10 @@ wine_env_start() {
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null
+    # A crashing program ends at once instead of waiting in Wine's debugger.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+      /t REG_SZ /d '' /f >/dev/null 2>&1 </dev/null
+    wineserver -w
   fi
   # A persistent server, and one throw-away program first: the services Wine starts with the
   # first program inherit its output, and a runner waiting on that output would never finish.

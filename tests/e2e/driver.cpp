@@ -1,0 +1,176 @@
+#include "e2e/driver.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/resource.h"
+
+namespace tarn::e2e {
+namespace {
+
+constexpr DWORD kPollMs = 20;
+
+std::string ClassName(HWND window) {
+  char name[256] = "";
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// The prompt of a standard message box: the static control that holds text.
+std::string BoxText(HWND box) {
+  if (HWND text = ::GetDlgItem(box, 0xFFFF)) return WindowText(text);
+  std::string found;
+  ::EnumChildWindows(
+      box,
+      [](HWND child, LPARAM param) -> BOOL {
+        if (ClassName(child) == "Static") {
+          std::string text = WindowText(child);
+          if (!text.empty()) {
+            *reinterpret_cast<std::string*>(param) = text;
+            return FALSE;
+          }
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+}  // namespace
+
+std::string WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length))
+    return {};
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 30000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+RunningTool::RunningTool(const std::string& exe, const std::string& command_line) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = command_line;
+  if (!::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << exe << ": error " << ::GetLastError();
+    return;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  process_id_ = info.dwProcessId;
+  ::WaitForInputIdle(process_, 30000);
+}
+
+RunningTool::~RunningTool() {
+  if (process_ == nullptr) return;
+  if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 10000);
+  }
+  ::CloseHandle(process_);
+}
+
+std::vector<HWND> RunningTool::TopLevelWindows() const {
+  struct Search {
+    DWORD process_id;
+    std::vector<HWND> found;
+  } search{process_id_, {}};
+  ::EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == s->process_id) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::optional<MessageBoxSeen> RunningTool::FindBox() const {
+  for (HWND window : TopLevelWindows()) {
+    if (!::IsWindowVisible(window) || ClassName(window) != "#32770") continue;
+    MessageBoxSeen box{window, WindowText(window), BoxText(window)};
+    if (!box.text.empty()) return box;
+  }
+  return std::nullopt;
+}
+
+std::optional<MessageBoxSeen> RunningTool::WaitForBoxOrWindow(DWORD timeout_ms) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  while (::GetTickCount64() < deadline) {
+    if (std::optional<MessageBoxSeen> box = FindBox()) return box;
+    for (HWND window : TopLevelWindows()) {
+      if (::IsWindowVisible(window) && ClassName(window) == TARN_MAIN_WINDOW_CLASS) {
+        main_ = window;
+        WaitIdle();
+        return std::nullopt;
+      }
+    }
+    if (::WaitForSingleObject(process_, kPollMs) != WAIT_TIMEOUT) {
+      ADD_FAILURE() << "tarninfo.exe ended before it showed its window";
+      return std::nullopt;
+    }
+  }
+  ADD_FAILURE() << "no message box and no main window within " << timeout_ms << " ms";
+  return std::nullopt;
+}
+
+void RunningTool::Answer(const MessageBoxSeen& box, int button) {
+  HWND control = ::GetDlgItem(box.hwnd, button);
+  ::PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+  for (int i = 0; i < 1500 && ::IsWindow(box.hwnd); ++i) ::Sleep(kPollMs);
+  EXPECT_FALSE(::IsWindow(box.hwnd)) << "the message box did not close";
+}
+
+bool RunningTool::WaitIdle(DWORD timeout_ms) const {
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, timeout_ms, &ignored) != 0;
+}
+
+std::vector<std::string> RunningTool::Items() const {
+  // Asked in UTF-16: Wine hands a list's text to another process in its own, wide form.
+  std::vector<std::string> items;
+  HWND list = Control(IDC_LST_ITEMS);
+  const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    if (length < 0) break;
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
+    std::string item;
+    if (!wide.empty()) {
+      const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                              nullptr, 0, nullptr, nullptr);
+      item.resize(static_cast<std::size_t>(bytes));
+      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), item.data(),
+                            bytes, nullptr, nullptr);
+    }
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::string RunningTool::LogText() const {
+  return WindowText(Control(IDC_TXT_LOG));
+}
+
+void RunningTool::Click(int id) {
+  ::PostMessageA(Control(id), BM_CLICK, 0, 0);
+  ::Sleep(kPollMs);
+  WaitIdle();
+}
+
+bool RunningTool::Close(DWORD timeout_ms) {
+  if (main_ != nullptr) ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
+}
+
+}  // namespace tarn::e2e

@@ -1,0 +1,20 @@
+// The end-to-end tests: --exe=<tarninfo.exe> --cases=<folder of .case files>, then gtest's own.
+#include <cstring>
+#include <gtest/gtest.h>
+
+#include "e2e/sandbox.h"
+
+int main(int argc, char** argv) {
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--exe=", 6) == 0)
+      tarn::e2e::options().exe = argv[i] + 6;
+    else if (std::strncmp(argv[i], "--cases=", 8) == 0)
+      tarn::e2e::options().cases = argv[i] + 8;
+    else
+      argv[kept++] = argv[i];
+  }
+  argc = kept;
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
