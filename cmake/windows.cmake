@@ -49,4 +49,5 @@ if(TARN_TESTS)
            --exe=Z:$<TARGET_FILE:tarninfo>
            --cases=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
+  set_tests_properties(platform_tests PROPERTIES TIMEOUT 300)
 endif()

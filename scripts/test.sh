@@ -1,0 +1,89 @@
+#!/bin/bash
+# Runs every test: the core's unit tests (native, under AddressSanitizer and UBSan), the Windows
+# tests and the end-to-end tests of tarninfo.exe under Wine, the shell tests in tests/wine, and
+# the build checks. Ends with the line "N passed, N failed" counting all of them.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh" || { echo "0 passed, 1 failed"; exit 1; }
+source "$root/scripts/wine-env.sh"
+
+passed=0 failed=0
+out=$(mktemp)
+trap 'rm -f "$out"; wine_env_stop' EXIT
+
+# One counted check: check NAME COMMAND...
+check() {
+  local name=$1
+  shift
+  if "$@" >"$out" 2>&1; then
+    passed=$((passed + 1))
+    echo "ok      $name"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $name"
+    tail -n 40 "$out" | sed 's/^/        /'
+  fi
+}
+
+# The exe must need no DLL that Windows does not ship.
+only_system_dlls() {
+  local objdump=$1 exe=$2 dlls
+  dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+  echo "$dlls"
+  [ -n "$dlls" ] || return 1
+  ! grep -qvE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|version|advapi32|msvcrt|shlwapi|uxtheme)\.dll$' <<<"$dlls"
+}
+
+# Runs one build's ctest and adds up the gtest cases from their XML results; a test program that
+# left no results (it crashed or hung) counts as one failure.
+run_ctest() {
+  local dir=$1 results=$1/test-results name counts
+  rm -rf "$results"
+  mkdir -p "$results"
+  (cd "$dir" && ctest --output-on-failure) >"$out" 2>&1
+  local status=$?
+  grep -E '^\s*[0-9]+/[0-9]+ Test|tests passed|tests failed' "$out" | sed 's/^/        /'
+  [ $status -eq 0 ] || tail -n 60 "$out" | sed 's/^/        /'
+  while read -r name; do
+    if [ -f "$results/$name.xml" ]; then
+      counts=$(python3 - "$results/$name.xml" <<'PY'
+import sys, xml.etree.ElementTree as et
+root = et.parse(sys.argv[1]).getroot()
+tests = int(root.get("tests", 0)); bad = int(root.get("failures", 0)) + int(root.get("errors", 0))
+skipped = int(root.get("disabled", 0)) + int(root.get("skipped", 0))
+print(tests - bad - skipped, bad)
+PY
+)
+      passed=$((passed + ${counts% *}))
+      failed=$((failed + ${counts#* }))
+    else
+      echo "FAILED  $name left no results"
+      failed=$((failed + 1))
+    fi
+  done < <(cd "$dir" && ctest -N | sed -n 's/^ *Test *#[0-9]*: //p')
+}
+
+check "native build (core and unit tests, sanitizers on)" scripts/build.sh native
+check "x86_64 build (tarninfo.exe and the Wine tests)" scripts/build.sh win64
+check "i686 build (32-bit release tarninfo.exe)" scripts/build.sh win32
+check "x86_64 tarninfo.exe needs only Windows' own DLLs" \
+  only_system_dlls x86_64-w64-mingw32-objdump build/win64/tarninfo.exe
+check "i686 tarninfo.exe needs only Windows' own DLLs" \
+  only_system_dlls i686-w64-mingw32-objdump build/win32/tarninfo.exe
+
+[ -x build/native/core_tests ] && run_ctest build/native
+
+if [ -x build/win64/tarninfo.exe ]; then
+  wine_env_start "$root/build/win64" own-display
+  run_ctest build/win64
+  export TARN_WIN_BUILD="$root/build/win64"
+  for t in tests/wine/*.sh; do
+    [ -e "$t" ] || continue
+    check "$(basename "$t" .sh)" timeout 900 bash "$t"
+  done
+  wine_env_stop
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
