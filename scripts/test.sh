@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh" || { echo "0 passed, 1 failed"; exit 1; }
 source "$root/scripts/wine-env.sh"
+# The same code page and date format on every machine, so expected texts do not vary.
+export LC_ALL=C.UTF-8
 
 passed=0 failed=0
 out=$(mktemp)
