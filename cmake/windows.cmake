@@ -51,3 +51,8 @@ if(TARN_TESTS)
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
   set_tests_properties(platform_tests PROPERTIES TIMEOUT 300)
 endif()
+
+# Benchmarks: built with the rest, run by hand (see bench/).
+add_executable(log_pane_bench EXCLUDE_FROM_ALL bench/log_pane_bench.cpp)
+target_link_libraries(log_pane_bench PRIVATE tarn_win32)
+target_link_options(log_pane_bench PRIVATE ${TARN_STATIC_LINK})
