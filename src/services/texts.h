@@ -54,6 +54,13 @@ inline constexpr std::string_view kMenuEditCopyAll = "Copy Entire &Log";
 inline constexpr std::string_view kMenuEditCopy = "&Copy\tCtrl+C";
 
 // File dialog
+inline constexpr std::string_view kFileDialogCaption = "File Dialog";
 inline constexpr std::string_view kFileDialogTitle = "Select Program Files Location";
+inline constexpr std::string_view kDriveLabel = "Drive:";
+inline constexpr std::string_view kFoldersLabel = "Folders:";
+inline constexpr std::string_view kFilesLabel = "Files:";
+inline constexpr std::string_view kOkButton = "&OK";
+inline constexpr std::string_view kCancelButton = "C&ancel";
+inline constexpr std::string_view kAllFilesPattern = "*.*";
 
 }  // namespace tarn::text
