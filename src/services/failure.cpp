@@ -1,6 +1,7 @@
 #include "services/failure.h"
 
 #include <cstdio>
+#include <exception>
 #include <new>
 
 #include "services/error_string.h"
@@ -64,8 +65,10 @@ std::string DescribeSystemError(std::uint32_t code, std::string_view platform_te
 
 std::string CurrentDescription() noexcept {
   try {
+    const std::exception_ptr current = std::current_exception();
+    if (!current) return "Unexpected error";
     try {
-      throw;
+      std::rethrow_exception(current);
     } catch (const std::bad_alloc&) {
       return "Out of memory";
     } catch (const std::exception& e) {
