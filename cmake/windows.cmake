@@ -11,8 +11,10 @@ add_library(tarn_win32 STATIC
   src/services/win32/files.cpp
   src/services/win32/shell.cpp
   src/services/win32/system_error.cpp
+  src/ui/file_dialog.cpp
   src/ui/main_window.cpp
   src/ui/win32_controls.cpp
+  src/ui/win32_layout.cpp
 )
 target_link_libraries(tarn_win32 PUBLIC tarn_core ${TARN_SYSTEM_LIBS})
 

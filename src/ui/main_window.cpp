@@ -1,93 +1,48 @@
 #include "ui/main_window.h"
 
-#include <commdlg.h>
-
 #include <cmath>
+#include <optional>
 
 #include "checks/paths.h"
 #include "services/texts.h"
+#include "ui/file_dialog.h"
 #include "ui/resource.h"
+#include "ui/win32_layout.h"
 
 namespace tarn::win32 {
 namespace {
 
 // Design-time places of the controls, in twips, and their tab order (creation order).
-struct ControlSpec {
-  int id;
-  const char* window_class;
-  std::string_view caption;
-  DWORD style;
-  int left, top, width, height;
-};
-
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 const ControlSpec kControls[] = {
-    {IDC_LST_ITEMS, "LISTBOX", "", kChild | WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY, 120,
-     360, 7875, 2790},
-    {IDC_LBL_ITEMS, "STATIC", text::kItemsLabel, kChild, 120, 120, 420, 195},
-    {IDC_CMD_GET_INFO, "BUTTON", text::kGetInfoButton, kChild | WS_TABSTOP | BS_PUSHBUTTON, 8160,
+    {IDC_LST_ITEMS, "LISTBOX", "", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY, WS_EX_CLIENTEDGE,
+     120, 360, 7875, 2790},
+    {IDC_LBL_ITEMS, "STATIC", text::kItemsLabel, kChild | SS_NOPREFIX, 0, 120, 120, 420, 195},
+    {IDC_CMD_GET_INFO, "BUTTON", text::kGetInfoButton, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 8160,
      1080, 1215, 495},
-    {IDC_CMD_EXIT, "BUTTON", text::kExitButton, kChild | WS_TABSTOP | BS_PUSHBUTTON, 8160, 1800,
+    {IDC_CMD_EXIT, "BUTTON", text::kExitButton, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 8160, 1800,
      1215, 495},
-    {IDC_LBL_LOG, "STATIC", text::kLogLabel, kChild, 120, 3360, 315, 195},
+    {IDC_LBL_LOG, "STATIC", text::kLogLabel, kChild | SS_NOPREFIX, 0, 120, 3360, 315, 195},
     {IDC_TXT_LOG, "EDIT", "",
-     kChild | WS_TABSTOP | WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-     120, 3600, 7890, 2865},
-    {IDC_CMD_OPEN, "BUTTON", text::kOpenButton, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 8160, 360,
-     1215, 495},
+     kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+     WS_EX_CLIENTEDGE, 120, 3600, 7890, 2865},
+    {IDC_CMD_OPEN, "BUTTON", text::kOpenButton, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 8160,
+     360, 1215, 495},
 };
 
 constexpr int kMinWidth = 9600;
 constexpr int kMinHeight = 7200;
 
-// Twips per pixel for the screen's real resolution: 15 at 96 dpi, 10 at 144 dpi.
-struct Twips {
-  int per_pixel_x = 15, per_pixel_y = 15;
-
-  static Twips ForScreen() {
-    Twips twips;
-    if (HDC screen = ::GetDC(nullptr)) {
-      int dpi_x = ::GetDeviceCaps(screen, LOGPIXELSX), dpi_y = ::GetDeviceCaps(screen, LOGPIXELSY);
-      ::ReleaseDC(nullptr, screen);
-      if (dpi_x > 0) twips.per_pixel_x = 1440 / dpi_x;
-      if (dpi_y > 0) twips.per_pixel_y = 1440 / dpi_y;
-    }
-    return twips;
-  }
-  int X(int pixels) const { return pixels * per_pixel_x; }
-  int Y(int pixels) const { return pixels * per_pixel_y; }
-  int PixelsX(int twips) const {
-    return static_cast<int>(std::lround(double(twips) / per_pixel_x));
-  }
-  int PixelsY(int twips) const {
-    return static_cast<int>(std::lround(double(twips) / per_pixel_y));
-  }
-};
-
-// A window's place in twips, relative to its parent's inner area (or the screen).
-struct Place {
-  int left, top, width, height;
-};
-
-Place GetPlace(HWND window, const Twips& twips) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  if (HWND parent = ::GetParent(window); parent && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
-    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-  return {twips.X(r.left), twips.Y(r.top), twips.X(r.right - r.left), twips.Y(r.bottom - r.top)};
+int InnerWidth(HWND window, const Twips& twips) {
+  RECT inner{};
+  ::GetClientRect(window, &inner);
+  return twips.X(inner.right);
 }
 
-// Moves a window; a negative size is a step that cannot be carried out and is passed over.
-void SetPlace(HWND window, const Place& place, const Twips& twips) {
-  if (place.width < 0 || place.height < 0) return;
-  ::SetWindowPos(window, nullptr, twips.PixelsX(place.left), twips.PixelsY(place.top),
-                 twips.PixelsX(place.width), twips.PixelsY(place.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Rounds to the nearest whole number, halves to the even neighbour, then halves toward zero.
-int HalfOfRounded(double value) {
-  return static_cast<int>(std::nearbyint(value)) / 2;
+int InnerHeight(HWND window, const Twips& twips) {
+  RECT inner{};
+  ::GetClientRect(window, &inner);
+  return twips.Y(inner.bottom);
 }
 
 HMENU BuildMenu() {
@@ -118,6 +73,11 @@ HACCEL BuildAccelerators() {
 
 MainWindow::MainWindow() : form_(files_, desktop_, *this, shell_) {}
 
+MainWindow::~MainWindow() {
+  if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+  DeleteControlFonts(fonts_);
+}
+
 bool MainWindow::Create(HINSTANCE instance) {
   WNDCLASSEXA window_class{};
   window_class.cbSize = sizeof window_class;
@@ -125,6 +85,9 @@ bool MainWindow::Create(HINSTANCE instance) {
   window_class.hInstance = instance;
   window_class.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARNINFO));
   if (!window_class.hIcon) window_class.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+  window_class.hIconSm = static_cast<HICON>(
+      ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_TARNINFO), IMAGE_ICON,
+                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
   window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = TARN_MAIN_WINDOW_CLASS;
@@ -177,17 +140,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void MainWindow::OnCreate() {
-  font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-  const Twips twips = Twips::ForScreen();
-  for (const ControlSpec& spec : kControls) {
-    const std::string caption(spec.caption);
-    HWND control =
-        ::CreateWindowExA(spec.id == IDC_LST_ITEMS || spec.id == IDC_TXT_LOG ? WS_EX_CLIENTEDGE : 0,
-                          spec.window_class, caption.c_str(), spec.style, 0, 0, 0, 0, hwnd_,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    SetPlace(control, {spec.left, spec.top, spec.width, spec.height}, twips);
-  }
+  fonts_ = CreateControlFonts(kControls, std::size(kControls));
+  CreateControls(hwnd_, kControls, std::size(kControls), fonts_);
   items_.Attach(Control(IDC_LST_ITEMS));
   pane_.Attach(Control(IDC_TXT_LOG));
   shell_.Attach(hwnd_);
@@ -245,23 +199,31 @@ void MainWindow::EnableGetInfo(bool enabled) {
   ::EnableWindow(Control(IDC_CMD_GET_INFO), enabled ? TRUE : FALSE);
 }
 
-std::string MainWindow::FileDialog(std::string_view extension, std::string_view /*start_path*/) {
-  std::string filter = "*.";
-  filter += extension;
-  std::string filters = filter + '\0' + filter + '\0' + '\0';
-  std::string folder = desktop_.ExeFolder();
-  char file[MAX_PATH] = "";
-  OPENFILENAMEA request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = hwnd_;
-  request.lpstrFilter = filters.c_str();
-  request.lpstrFile = file;
-  request.nMaxFile = sizeof file;
-  request.lpstrInitialDir = folder.c_str();
-  const std::string title(text::kFileDialogTitle);
-  request.lpstrTitle = title.c_str();
-  request.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  return ::GetOpenFileNameA(&request) ? std::string(file) : std::string();
+std::string MainWindow::FileDialog(std::string_view extension, std::string_view start_path) {
+  std::string result;
+  std::optional<FileDialogWindow> dialog;
+  Guarded({Mode::kBoxAndLeave, "FileDialog", kMainModule, BoxIcon::kNone}, form_, [&] {
+    pane_.Flush();
+    dialog.emplace(hwnd_);
+    dialog->SetCaption(text::kFileDialogTitle);
+    std::string start_folder = form_.GetFilePathOnly(start_path);
+    if (start_folder.empty() ||
+        !(form_.DoesFolderExist(start_folder) || form_.DoesFileExist(start_folder)))
+      start_folder = desktop_.ExeFolder();
+    // A drive alone ("C:", the folder of a file in a root) stands for its root.
+    if (start_folder.size() == 2 && start_folder[1] == ':') start_folder += '\\';
+    dialog->SetDrive(start_folder.substr(0, 2));
+    dialog->SetFolderPath(start_folder);
+    dialog->SetPattern("*." + std::string(extension));
+    dialog->ShowModal();
+    if (dialog->ok_clicked() && dialog->FileCount() > 0) {
+      if (dialog->SelectedFile() < 0) dialog->SelectFile(0);
+      result = CombinePath(dialog->file_path(), dialog->FileName(dialog->SelectedFile()));
+    }
+  });
+  // Closing steps: the dialog goes, whatever happened; its own failures are ignored.
+  dialog.reset();
+  return result;
 }
 
 void MainWindow::StartUp(std::string_view argument_text) {
@@ -287,74 +249,81 @@ bool MainWindow::PreTranslate(MSG& message) {
 }
 
 void MainWindow::InitializeForm() {
+  // Each step on its own: a step that fails is passed over (nothing here throws).
   const Twips twips = Twips::ForScreen();
   const int screen_width = twips.X(::GetSystemMetrics(SM_CXSCREEN));
   const int screen_height = twips.Y(::GetSystemMetrics(SM_CYSCREEN));
+  const double width = screen_width * 0.8, height = screen_height * 0.8;
   Place window = GetPlace(hwnd_, twips);
-  window.width = static_cast<int>(std::nearbyint(screen_width * 0.8));
-  window.height = static_cast<int>(std::nearbyint(screen_height * 0.8));
+  window.width = static_cast<int>(std::lround(width));
   SetPlace(hwnd_, window, twips);
   window = GetPlace(hwnd_, twips);
+  window.height = static_cast<int>(std::lround(height));
+  SetPlace(hwnd_, window, twips);
+  // The width and height as the window took them.
+  window = GetPlace(hwnd_, twips);
   window.left = HalfOfRounded(screen_width - window.width);
+  SetPlace(hwnd_, window, twips);
+  window = GetPlace(hwnd_, twips);
   window.top = HalfOfRounded(screen_height - window.height);
   SetPlace(hwnd_, window, twips);
   EnableGetInfo(false);
 }
 
 void MainWindow::ArrangeControls() {
-  if (hwnd_ == nullptr || ::IsIconic(hwnd_)) return;
+  if (hwnd_ == nullptr) return;
   const Twips twips = Twips::ForScreen();
-  Place window = GetPlace(hwnd_, twips);
-  if (window.width < kMinWidth) {
-    window.width = kMinWidth;
-    SetPlace(hwnd_, window, twips);
-  }
-  window = GetPlace(hwnd_, twips);
-  if (window.height < kMinHeight) {
-    window.height = kMinHeight;
-    SetPlace(hwnd_, window, twips);
-  }
-  RECT inner{};
-  ::GetClientRect(hwnd_, &inner);
-  const int inner_width = twips.X(inner.right), inner_height = twips.Y(inner.bottom);
-
   HWND open = Control(IDC_CMD_OPEN), get_info = Control(IDC_CMD_GET_INFO);
   HWND exit = Control(IDC_CMD_EXIT), list = Control(IDC_LST_ITEMS);
   HWND items_label = Control(IDC_LBL_ITEMS), log_label = Control(IDC_LBL_LOG);
   HWND log = Control(IDC_TXT_LOG);
-  auto move = [&](HWND control, auto&& change) {
+  // One step: read the control's place now, change one value, set it. A value that cannot be
+  // set (a negative size while the window is minimised) leaves the control as it was.
+  auto step = [&](HWND control, auto&& change) {
     Place place = GetPlace(control, twips);
     change(place);
     SetPlace(control, place, twips);
   };
-  move(open, [&](Place& p) { p.left = inner_width - GetPlace(get_info, twips).width - 120; });
-  move(open, [&](Place& p) { p.top = GetPlace(list, twips).top; });
-  move(get_info, [&](Place& p) { p.left = GetPlace(open, twips).left; });
-  move(get_info, [&](Place& p) {
-    Place o = GetPlace(open, twips);
+  // A minimised or maximised window cannot be sized: steps 1 and 2 are passed over then. Setting
+  // a size reports a further size change, which arranges the controls inside this call.
+  const bool fixed = ::IsIconic(hwnd_) || ::IsZoomed(hwnd_);
+  if (!fixed && GetPlace(hwnd_, twips).width < kMinWidth)
+    step(hwnd_, [](Place& p) { p.width = kMinWidth; });
+  if (!fixed && GetPlace(hwnd_, twips).height < kMinHeight)
+    step(hwnd_, [](Place& p) { p.height = kMinHeight; });
+  step(open, [&](Place& p) {
+    p.left = InnerWidth(hwnd_, twips) - GetPlace(get_info, twips).width - 120;
+  });
+  step(open, [&](Place& p) { p.top = GetPlace(list, twips).top; });
+  step(get_info, [&](Place& p) { p.left = GetPlace(open, twips).left; });
+  step(get_info, [&](Place& p) {
+    const Place o = GetPlace(open, twips);
     p.top = o.top + o.height + 240;
   });
-  move(exit, [&](Place& p) { p.left = GetPlace(open, twips).left; });
-  move(exit, [&](Place& p) {
-    Place g = GetPlace(get_info, twips);
+  step(exit, [&](Place& p) { p.left = GetPlace(open, twips).left; });
+  step(exit, [&](Place& p) {
+    const Place g = GetPlace(get_info, twips);
     p.top = g.top + g.height + 240;
   });
-  move(list, [&](Place& p) { p.width = GetPlace(get_info, twips).left - 240; });
-  move(list, [&](Place& p) {
-    p.height = HalfOfRounded(inner_height - 2.0 * GetPlace(items_label, twips).height - 300);
+  step(list, [&](Place& p) { p.width = GetPlace(get_info, twips).left - 240; });
+  step(list, [&](Place& p) {
+    p.height =
+        HalfOfRounded(InnerHeight(hwnd_, twips) - 2.0 * GetPlace(items_label, twips).height - 300);
   });
-  move(log_label, [&](Place& p) { p.left = 120; });
-  move(log_label, [&](Place& p) {
-    Place l = GetPlace(list, twips);
+  step(log_label, [&](Place& p) { p.left = 120; });
+  // The list's height as it took it: a list box keeps a whole number of lines.
+  step(log_label, [&](Place& p) {
+    const Place l = GetPlace(list, twips);
     p.top = l.top + l.height + 120;
   });
-  move(log, [&](Place& p) { p.left = 120; });
-  move(log, [&](Place& p) {
-    Place l = GetPlace(log_label, twips);
+  step(log, [&](Place& p) { p.left = 120; });
+  step(log, [&](Place& p) {
+    const Place l = GetPlace(log_label, twips);
     p.top = l.top + l.height + 60;
   });
-  move(log, [&](Place& p) { p.width = GetPlace(list, twips).width; });
-  move(log, [&](Place& p) { p.height = inner_height - GetPlace(log, twips).top - 120; });
+  step(log, [&](Place& p) { p.width = GetPlace(list, twips).width; });
+  step(log,
+       [&](Place& p) { p.height = InnerHeight(hwnd_, twips) - GetPlace(log, twips).top - 120; });
 }
 
 }  // namespace tarn::win32

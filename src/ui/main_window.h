@@ -11,12 +11,14 @@
 #include "services/win32/shell.h"
 #include "ui/main_form.h"
 #include "ui/win32_controls.h"
+#include "ui/win32_layout.h"
 
 namespace tarn::win32 {
 
 class MainWindow final : public MainView {
  public:
   MainWindow();
+  ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -54,7 +56,7 @@ class MainWindow final : public MainView {
 
   HWND hwnd_ = nullptr;
   HACCEL accelerators_ = nullptr;
-  HFONT font_ = nullptr;
+  ControlFonts fonts_;
   ListBoxItems items_;
   EditLogPane pane_;
   Win32FileSystem files_;

@@ -17,3 +17,15 @@
 #define IDM_EDIT_COPY 204
 
 #define TARN_MAIN_WINDOW_CLASS "TarnInfoMainWindow"
+
+// The file dialog. OK and Cancel carry the system's own identifiers, so Enter and Esc reach them.
+#define IDC_DRV_DRIVE 301
+#define IDC_LBL_DRIVE 302
+#define IDC_DIR_FOLDERS 303
+#define IDC_LBL_FOLDERS 304
+#define IDC_FIL_FILES 305
+#define IDC_LBL_FILES 306
+#define IDC_CMD_OK 1
+#define IDC_CMD_CANCEL 2
+
+#define TARN_FILE_DIALOG_CLASS "TarnInfoFileDialog"
