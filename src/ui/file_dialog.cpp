@@ -300,7 +300,7 @@ INT_PTR FileDialogWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lpar
       return TRUE;
     case WM_CLOSE:
       // The close box leaves the dialog as it is: OK was not pressed.
-      done_ = true;
+      Hide(ok_clicked_);
       return TRUE;
     case WM_MEASUREITEM:
       MeasureFolderEntry(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
@@ -339,7 +339,8 @@ void FileDialogWindow::OnDriveChanged() {
   reaction.Attempt([&] {
     HWND drives = Control(IDC_DRV_DRIVE);
     const int index = static_cast<int>(::SendMessageA(drives, CB_GETCURSEL, 0, 0));
-    const std::string drive = ListText(drives, index, CB_GETLBTEXTLEN, CB_GETLBTEXT).substr(0, 2);
+    std::string drive = ListText(drives, index, CB_GETLBTEXTLEN, CB_GETLBTEXT).substr(0, 2);
+    drive[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
     // The drive's own current folder.
     char folder[MAX_PATH] = "";
     const DWORD length = ::GetFullPathNameA(drive.c_str(), MAX_PATH, folder, nullptr);
@@ -368,6 +369,8 @@ void FileDialogWindow::OnFolderDoubleClicked() {
 void FileDialogWindow::Hide(bool ok_clicked) {
   ok_clicked_ = ok_clicked;
   done_ = true;
+  // Wakes the modal loop also when the command came as a message sent from another thread.
+  ::PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
 void FileDialogWindow::MeasureFolderEntry(MEASUREITEMSTRUCT& item) const {
