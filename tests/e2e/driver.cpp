@@ -133,17 +133,19 @@ bool RunningTool::WaitIdle(DWORD timeout_ms) const {
   return ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, timeout_ms, &ignored) != 0;
 }
 
-std::vector<std::string> RunningTool::Items() const {
+std::vector<std::string> ListTexts(HWND list, bool combo) {
   // Asked in UTF-16: Wine hands a list's text to another process in its own, wide form.
+  const UINT count_message = combo ? CB_GETCOUNT : LB_GETCOUNT;
+  const UINT length_message = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+  const UINT text_message = combo ? CB_GETLBTEXT : LB_GETTEXT;
   std::vector<std::string> items;
-  HWND list = Control(IDC_LST_ITEMS);
-  const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  const LRESULT count = ::SendMessageW(list, count_message, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    const LRESULT length = ::SendMessageW(list, length_message, i, 0);
     if (length < 0) break;
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     const LRESULT copied =
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+        ::SendMessageW(list, text_message, i, reinterpret_cast<LPARAM>(wide.data()));
     wide.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
     std::string item;
     if (!wide.empty()) {
@@ -156,6 +158,69 @@ std::vector<std::string> RunningTool::Items() const {
     items.push_back(item);
   }
   return items;
+}
+
+std::optional<std::string> ClipboardText() {
+  std::optional<std::string> text;
+  for (int i = 0; i < 50 && !::OpenClipboard(nullptr); ++i) ::Sleep(kPollMs);
+  if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+    if (const char* bytes = static_cast<const char*>(::GlobalLock(data))) {
+      text = bytes;
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+std::vector<std::string> RunningTool::Items() const {
+  return ListTexts(Control(IDC_LST_ITEMS));
+}
+
+HWND RunningTool::WaitForWindow(const char* window_class, DWORD timeout_ms) const {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  while (::GetTickCount64() < deadline) {
+    for (HWND window : TopLevelWindows())
+      if (::IsWindowVisible(window) && ClassName(window) == window_class) return window;
+    ::Sleep(kPollMs);
+  }
+  return nullptr;
+}
+
+HWND RunningTool::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(main_, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void RunningTool::Command(HWND window, int id, int code) {
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, code),
+                        reinterpret_cast<LPARAM>(::GetDlgItem(window, id)), SMTO_NORMAL, 60000,
+                        &ignored);
+  WaitIdle();
+}
+
+void RunningTool::PressKeys(std::initializer_list<WORD> keys, HWND window) {
+  ::SetForegroundWindow(window ? window : main_);
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  ::Sleep(200);
+  WaitIdle();
 }
 
 std::string RunningTool::LogText() const {

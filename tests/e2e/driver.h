@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,15 @@ class RunningTool {
   void Answer(const MessageBoxSeen& box, int button = IDOK);
 
   HWND main_window() const { return main_; }
+  // A visible top-level window of the tool with this class, once it is up; null on timeout.
+  HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const;
+  // The control that has the keyboard focus in the tool.
+  HWND Focus() const;
+  // Presses the keys together, as the user would, and releases them in reverse order; `window`
+  // (the main window when null) is brought to the front first.
+  void PressKeys(std::initializer_list<WORD> keys, HWND window = nullptr);
+  // A command as a control of `window` sends it, handled before this returns.
+  void Command(HWND window, int id, int code = 0);
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   std::vector<std::string> Items() const;
   std::string LogText() const;
@@ -43,10 +53,11 @@ class RunningTool {
   void Click(int id);
   // Closes the main window with its close box and waits for the program to end.
   bool Close(DWORD timeout_ms = 30000);
+  // Waits until the tool's main thread has handled what was sent or posted to it.
+  bool WaitIdle(DWORD timeout_ms = 60000) const;
 
  private:
   std::vector<HWND> TopLevelWindows() const;
-  bool WaitIdle(DWORD timeout_ms = 60000) const;
 
   HANDLE process_ = nullptr;
   DWORD process_id_ = 0;
@@ -54,5 +65,9 @@ class RunningTool {
 };
 
 std::string WindowText(HWND window);
+// The entries of another process's list box (LB_) or combo box (CB_).
+std::vector<std::string> ListTexts(HWND list, bool combo = false);
+// The text on the clipboard; nothing when it holds no text.
+std::optional<std::string> ClipboardText();
 
 }  // namespace tarn::e2e

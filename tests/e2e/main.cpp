@@ -1,10 +1,14 @@
 // The end-to-end tests: --exe=<tarninfo.exe> --cases=<folder of .case files>, then gtest's own.
+#include <windows.h>
+
 #include <cstring>
 #include <gtest/gtest.h>
 
 #include "e2e/sandbox.h"
 
 int main(int argc, char** argv) {
+  // Pixels as the screen has them, at any resolution, as the tool sees them.
+  ::SetProcessDPIAware();
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--exe=", 6) == 0)
