@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -122,8 +123,18 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnCreate();
       return 0;
     case WM_SIZE:
-      ArrangeControls();
+      // While the window is being sized for the screen, the layout waits for its own call.
+      if (!initializing_) ArrangeControls();
       return 0;
+    case WM_GETMINMAXINFO: {
+      // The window may be as large as its minimum also on a smaller screen: it then reaches past
+      // the screen's edges.
+      auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
+      const Twips twips = Twips::ForScreen();
+      limits.ptMaxTrackSize.x = std::max<LONG>(limits.ptMaxTrackSize.x, twips.PixelsX(kMinWidth));
+      limits.ptMaxTrackSize.y = std::max<LONG>(limits.ptMaxTrackSize.y, twips.PixelsY(kMinHeight));
+      return 0;
+    }
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
@@ -250,6 +261,7 @@ bool MainWindow::PreTranslate(MSG& message) {
 
 void MainWindow::InitializeForm() {
   // Each step on its own: a step that fails is passed over (nothing here throws).
+  initializing_ = true;
   const Twips twips = Twips::ForScreen();
   const int screen_width = twips.X(::GetSystemMetrics(SM_CXSCREEN));
   const int screen_height = twips.Y(::GetSystemMetrics(SM_CYSCREEN));
@@ -267,6 +279,7 @@ void MainWindow::InitializeForm() {
   window = GetPlace(hwnd_, twips);
   window.top = HalfOfRounded(screen_height - window.height);
   SetPlace(hwnd_, window, twips);
+  initializing_ = false;
   EnableGetInfo(false);
 }
 

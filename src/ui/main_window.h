@@ -56,6 +56,7 @@ class MainWindow final : public MainView {
 
   HWND hwnd_ = nullptr;
   HACCEL accelerators_ = nullptr;
+  bool initializing_ = false;
   ControlFonts fonts_;
   ListBoxItems items_;
   EditLogPane pane_;

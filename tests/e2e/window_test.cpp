@@ -118,12 +118,16 @@ TEST(WindowLayout, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsMinimum) {
   // Each dimension below its minimum is raised on its own; the other keeps what it was given.
   const int min_width = static_cast<int>(std::lround(9600 / s.twips_per_pixel_x));
   const int min_height = static_cast<int>(std::lround(7200 / s.twips_per_pixel_y));
+  // Sizes above the minimum that the screen takes (on a screen smaller than the minimum, that
+  // is the minimum itself).
+  const int width_kept = std::max(min_width, std::min(min_width + 50, s.width));
+  const int height_kept = std::max(min_height, std::min(min_height + 40, s.height));
   const struct {
     int width, height, expected_width, expected_height;
   } sizes[] = {
-      {min_width / 2, min_height + 40, min_width, min_height + 40},
-      {min_width + 50, min_height / 3, min_width + 50, min_height},
-      {min_width + 120, min_height + 90, min_width + 120, min_height + 90},
+      {min_width / 2, height_kept, min_width, height_kept},
+      {width_kept, min_height / 3, width_kept, min_height},
+      {width_kept, height_kept, width_kept, height_kept},
   };
   for (const auto& size : sizes) {
     ::SetWindowPos(main, nullptr, 10, 10, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
