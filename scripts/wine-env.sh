@@ -24,6 +24,11 @@ wine_env_start() {
       /t REG_SZ /d '' /f >/dev/null 2>&1 </dev/null
     wineserver -w
   fi
+  # Wine's own Windows fonts (Debian's fonts-wine), so dialogs look as on Windows: Tahoma for
+  # "MS Shell Dlg", Marlett for the title-bar buttons.
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   # A persistent server, and one throw-away program first: the services Wine starts with the
   # first program inherit its output, and a runner waiting on that output would never finish.
   wineserver -p
