@@ -8,6 +8,7 @@
 #include "checks/paths.h"
 #include "services/failure.h"
 #include "services/texts.h"
+#include "services/win32/handles.h"
 #include "services/win32/system_error.h"
 #include "ui/folder_list.h"
 #include "ui/resource.h"
@@ -78,8 +79,8 @@ std::vector<std::string> ListFolder(std::string_view folder, bool folders,
                                     std::string_view pattern) {
   const std::string search = CombinePath(folder, "*");
   WIN32_FIND_DATAA found{};
-  HANDLE find = ::FindFirstFileA(search.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) {
+  const UniqueFind find(::FindFirstFileA(search.c_str(), &found));
+  if (!find) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return {};
     ThrowSystemError(error);
@@ -92,8 +93,7 @@ std::vector<std::string> ListFolder(std::string_view folder, bool folders,
     if (bool(attributes & FILE_ATTRIBUTE_DIRECTORY) != folders) continue;
     if (name == "." || name == "..") continue;
     if (MatchesPattern(name, pattern)) names.emplace_back(name);
-  } while (::FindNextFileA(find, &found));
-  ::FindClose(find);
+  } while (::FindNextFileA(find.get(), &found));
   return names;
 }
 

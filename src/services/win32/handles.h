@@ -45,6 +45,22 @@ class UniqueFile {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// A FindFirstFile search, closed with FindClose.
+class UniqueFind {
+ public:
+  explicit UniqueFind(HANDLE find) noexcept : find_(find) {}
+  UniqueFind(const UniqueFind&) = delete;
+  UniqueFind& operator=(const UniqueFind&) = delete;
+  ~UniqueFind() {
+    if (find_ != INVALID_HANDLE_VALUE) ::FindClose(find_);
+  }
+  HANDLE get() const noexcept { return find_; }
+  explicit operator bool() const noexcept { return find_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE find_;
+};
+
 struct GlobalFreer {
   void operator()(HGLOBAL memory) const noexcept { ::GlobalFree(memory); }
 };
