@@ -31,8 +31,8 @@ double Seconds(Body&& body) {
 
 int main(int argc, char** argv) {
   const int entries = argc > 1 ? std::atoi(argv[1]) : 2000;
-  HWND window = ::CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  640, 480, nullptr, nullptr, nullptr, nullptr);
+  HWND window = ::CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
+                                  480, nullptr, nullptr, nullptr, nullptr);
   const std::string entry = "   File Date: 12/6/2026 5:33:31 AM\r\n";
 
   HWND direct = MakeEdit(window);
@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     pane.Flush();
   });
 
-  std::printf("%d entries: one call each %.3f s, gathered %.3f s, ratio %.1f\n", entries,
-              per_entry, gathered, gathered > 0 ? per_entry / gathered : 0.0);
+  std::printf("%d entries: one call each %.3f s, gathered %.3f s, ratio %.1f\n", entries, per_entry,
+              gathered, gathered > 0 ? per_entry / gathered : 0.0);
   ::DestroyWindow(window);
   return 0;
 }
