@@ -12,8 +12,16 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# Hard links are enough: Wine replaces its registry files rather than writing into them.
-cp -al "$WINEPREFIX" "$work/prefix" || { echo "window_screens: FAIL, cannot copy the prefix"; exit 1; }
+# Hard links for the files Wine only reads; the registry files, which it writes in place, are
+# copied, so the test command's own prefix keeps its resolution.
+copy_prefix() {
+  cp -al "$WINEPREFIX" "$work/prefix" || return 1
+  local reg
+  for reg in "$WINEPREFIX"/*.reg; do
+    rm -f "$work/prefix/${reg##*/}" && cp "$reg" "$work/prefix/" || return 1
+  done
+}
+copy_prefix || { echo "window_screens: FAIL, cannot copy the prefix"; exit 1; }
 export WINEPREFIX="$work/prefix"
 
 failed=()
