@@ -12,6 +12,7 @@
 #include "services/win32/system_error.h"
 #include "ui/folder_list.h"
 #include "ui/resource.h"
+#include "ui/win32_controls.h"
 #include "ui/win32_layout.h"
 
 namespace tarn::win32 {
@@ -95,16 +96,6 @@ std::vector<std::string> ListFolder(std::string_view folder, bool folders,
     if (MatchesPattern(name, pattern)) names.emplace_back(name);
   } while (::FindNextFileA(find.get(), &found));
   return names;
-}
-
-std::string ListText(HWND list, int index, UINT length_message, UINT text_message) {
-  const LRESULT length = ::SendMessageA(list, length_message, static_cast<WPARAM>(index), 0);
-  if (length < 0) throw Failure(std::string(text::kNoSuchItem));
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied = ::SendMessageA(list, text_message, static_cast<WPARAM>(index),
-                                        reinterpret_cast<LPARAM>(text.data()));
-  text.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
-  return text;
 }
 
 char LowerLetter(char c) {
@@ -218,11 +209,7 @@ void FileDialogWindow::SetPattern(std::string_view pattern) {
 
 void FileDialogWindow::SetFilePath(std::string_view path) {
   std::vector<std::string> names = ListFolder(path, false, pattern_);
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-      return LowerLetter(x) < LowerLetter(y);
-    });
-  });
+  std::sort(names.begin(), names.end(), LessNoCase);
   HWND list = Control(IDC_FIL_FILES);
   ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
@@ -272,7 +259,7 @@ void FileDialogWindow::SelectFile(int index) {
 }
 
 std::string FileDialogWindow::FileName(int index) const {
-  return ListText(Control(IDC_FIL_FILES), index, LB_GETTEXTLEN, LB_GETTEXT);
+  return ListEntryText(Control(IDC_FIL_FILES), index, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 INT_PTR CALLBACK FileDialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wparam,
@@ -339,7 +326,7 @@ void FileDialogWindow::OnDriveChanged() {
   reaction.Attempt([&] {
     HWND drives = Control(IDC_DRV_DRIVE);
     const int index = static_cast<int>(::SendMessageA(drives, CB_GETCURSEL, 0, 0));
-    std::string drive = ListText(drives, index, CB_GETLBTEXTLEN, CB_GETLBTEXT).substr(0, 2);
+    std::string drive = ListEntryText(drives, index, CB_GETLBTEXTLEN, CB_GETLBTEXT).substr(0, 2);
     drive[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
     // The drive's own current folder.
     char folder[MAX_PATH] = "";
@@ -352,7 +339,7 @@ void FileDialogWindow::OnDriveChanged() {
 std::string FileDialogWindow::SelectedFolderEntry() const {
   HWND list = Control(IDC_DIR_FOLDERS);
   const int index = static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0));
-  return ListText(list, index, LB_GETTEXTLEN, LB_GETTEXT);
+  return ListEntryText(list, index, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 void FileDialogWindow::OnFolderClicked() {
@@ -392,7 +379,8 @@ void FileDialogWindow::DrawFolderEntry(const DRAWITEMSTRUCT& item) const {
   HDC dc = item.hDC;
   ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   FolderEntry entry;
-  entry.path = ListText(item.hwndItem, static_cast<int>(item.itemID), LB_GETTEXTLEN, LB_GETTEXT);
+  entry.path =
+      ListEntryText(item.hwndItem, static_cast<int>(item.itemID), LB_GETTEXTLEN, LB_GETTEXT);
   entry.level = static_cast<int>(item.itemData / 2);
   entry.open = item.itemData % 2 != 0;
   const int icon = ::GetSystemMetrics(SM_CXSMICON);

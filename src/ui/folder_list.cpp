@@ -12,12 +12,12 @@ char Lower(char c) {
   return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
+}  // namespace
+
+bool LessNoCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return Lower(x) < Lower(y); });
 }
-
-}  // namespace
 
 std::string RootOf(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))

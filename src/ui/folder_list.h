@@ -30,6 +30,9 @@ std::vector<FolderEntry> FolderListEntries(std::string_view folder,
 // The text an entry shows: the root as its path, any other folder by its own name.
 std::string_view EntryName(const FolderEntry& entry);
 
+// Orders names as the folder and file lists show them: without regard to ASCII case.
+bool LessNoCase(std::string_view a, std::string_view b);
+
 // Whether a file name matches a pattern of "*" and "?" wildcards, without regard to ASCII case.
 // A name without a dot also matches as if it ended in one, so "*.*" takes every name.
 bool MatchesPattern(std::string_view name, std::string_view pattern);

@@ -15,6 +15,17 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
+std::string ListEntryText(HWND list, int index, UINT length_message, UINT text_message) {
+  const LRESULT length = ::SendMessageA(list, length_message, static_cast<WPARAM>(index), 0);
+  if (length < 0) throw Failure(std::string(text::kNoSuchItem));
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied = ::SendMessageA(list, text_message, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(text.data()));
+  if (copied < 0) throw Failure(std::string(text::kNoSuchItem));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
 void ListBoxItems::Clear() {
   ::SendMessageA(list_, LB_RESETCONTENT, 0, 0);
 }
@@ -37,14 +48,7 @@ int ListBoxItems::Count() {
 }
 
 std::string ListBoxItems::At(int position) {
-  LRESULT length = ::SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
-  if (length == LB_ERR) throw Failure(std::string(text::kNoSuchItem));
-  std::string line(static_cast<std::size_t>(length) + 1, '\0');
-  length = ::SendMessageA(list_, LB_GETTEXT, static_cast<WPARAM>(position),
-                          reinterpret_cast<LPARAM>(line.data()));
-  if (length == LB_ERR) throw Failure(std::string(text::kNoSuchItem));
-  line.resize(static_cast<std::size_t>(length));
-  return line;
+  return ListEntryText(list_, position, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 void EditLogPane::Attach(HWND edit) {

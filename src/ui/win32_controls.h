@@ -7,6 +7,10 @@
 
 namespace tarn::win32 {
 
+// The text of one entry of a list box (LB_GETTEXTLEN, LB_GETTEXT) or combo box (CB_GETLBTEXTLEN,
+// CB_GETLBTEXT); throws for an index outside the list.
+std::string ListEntryText(HWND list, int index, UINT length_message, UINT text_message);
+
 class ListBoxItems final : public ItemList {
  public:
   void Attach(HWND list) { list_ = list; }
