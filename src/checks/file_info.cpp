@@ -1,6 +1,6 @@
 // The File check: the block a File item line writes to the report.
 #include "services/texts.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 

@@ -1,6 +1,6 @@
 #include "checks/file_version.h"
 
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 

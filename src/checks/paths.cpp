@@ -2,7 +2,7 @@
 
 #include "script/item_line.h"
 #include "services/platform.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 

@@ -2,7 +2,7 @@
 // take it out again.
 #include "checks/paths.h"
 #include "services/texts.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 namespace {

@@ -1,7 +1,7 @@
 // Loading an info file into the item list.
 #include "script/item_line.h"
 #include "services/texts.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 

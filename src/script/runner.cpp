@@ -3,7 +3,7 @@
 
 #include "script/item_line.h"
 #include "services/texts.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 namespace {

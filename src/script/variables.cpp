@@ -5,7 +5,7 @@
 
 #include "services/special_folders.h"
 #include "services/texts.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn {
 namespace {

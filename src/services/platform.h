@@ -77,6 +77,13 @@ class Shell {
   ~Shell() = default;
 };
 
+// Everything of the machine that the tool asks for.
+struct Platform {
+  FileSystem& files;
+  Desktop& desktop;
+  Shell& shell;
+};
+
 // The user's general date form: short date, a blank, the long time; a midnight time is left out.
 std::string GeneralDate(Desktop& desktop, const LocalDateTime& when);
 

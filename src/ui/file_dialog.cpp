@@ -10,7 +10,7 @@
 #include "services/texts.h"
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"
-#include "ui/folder_list.h"
+#include "form/folder_list.h"
 #include "ui/resource.h"
 #include "ui/win32_controls.h"
 #include "ui/win32_layout.h"

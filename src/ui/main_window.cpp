@@ -72,7 +72,7 @@ HACCEL BuildAccelerators() {
 
 }  // namespace
 
-MainWindow::MainWindow() : form_(files_, desktop_, *this, shell_) {}
+MainWindow::MainWindow() : form_({files_, desktop_, shell_}, *this) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);

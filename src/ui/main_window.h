@@ -9,7 +9,7 @@
 #include "services/win32/desktop.h"
 #include "services/win32/files.h"
 #include "services/win32/shell.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 #include "ui/win32_controls.h"
 #include "ui/win32_layout.h"
 

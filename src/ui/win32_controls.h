@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn::win32 {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "services/platform.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace tarn::testing {
 
@@ -169,7 +169,7 @@ struct Rig {
   FakeDesktop desktop;
   FakeView view;
   FakeShell shell;
-  MainForm form{files, desktop, view, shell};
+  MainForm form{{files, desktop, shell}, view};
 
   std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
 };

@@ -1,5 +1,5 @@
 // The file dialog's folder list entries and file pattern.
-#include "ui/folder_list.h"
+#include "form/folder_list.h"
 
 #include <gtest/gtest.h>
 

@@ -114,7 +114,7 @@ TEST(Process, AFailureBreaksTheRunOffWithABoxAndStillSaves) {
   } view;
   view.items = &items;
   view.pane = &rig.view.pane;
-  MainForm form(rig.files, rig.desktop, view, rig.shell);
+  MainForm form({rig.files, rig.desktop, rig.shell}, view);
   form.Process();
   ASSERT_EQ(rig.desktop.boxes.size(), 1u);
   EXPECT_EQ(rig.desktop.boxes[0].text, "[frmMain.Process] Invalid property array index");

@@ -41,7 +41,7 @@ struct RealRig {
   DatesDesktop desktop;
   testing::FakeView view;
   Win32Shell shell;
-  MainForm form{files, desktop, view, shell};
+  MainForm form{{files, desktop, shell}, view};
   std::filesystem::path scratch = std::filesystem::temp_directory_path() /
                                   ("tarn-files-" + std::to_string(::GetCurrentProcessId()));
 

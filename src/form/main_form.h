@@ -53,8 +53,8 @@ class MainView {
 
 class MainForm final : public Reporter {
  public:
-  MainForm(FileSystem& files, Desktop& desktop, MainView& view, Shell& shell)
-      : files_(files), desktop_(desktop), view_(view), shell_(shell) {}
+  MainForm(const Platform& platform, MainView& view)
+      : files_(platform.files), desktop_(platform.desktop), shell_(platform.shell), view_(view) {}
 
   // Script state, kept for the life of the window.
   std::string app_name;
@@ -95,8 +95,8 @@ class MainForm final : public Reporter {
 
   FileSystem& files_;
   Desktop& desktop_;
-  MainView& view_;
   Shell& shell_;
+  MainView& view_;
 };
 
 }  // namespace tarn

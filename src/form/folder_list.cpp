@@ -1,4 +1,4 @@
-#include "ui/folder_list.h"
+#include "form/folder_list.h"
 
 #include <algorithm>
 #include <cctype>
