@@ -1,24 +1,36 @@
-// Test doubles for the platform and the main window's controls.
+// The one set of test doubles for the platform and the main window's controls, and the rig that
+// runs a main form over them.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "services/platform.h"
 #include "form/main_form.h"
+#include "services/platform.h"
 
 namespace tarn::testing {
+
+using Lines = std::vector<std::string>;
+
+// A failure as a platform call raises it; an empty description stands for an exception without
+// one, which the tool must still describe.
+[[noreturn]] inline void Raise(const std::string& description) {
+  if (description.empty()) throw std::runtime_error("");
+  throw Failure(description);
+}
 
 class FakeFileSystem final : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
-  std::map<std::string, std::string> refuse;      // path -> description of the failure it raises
-  std::map<std::string, LocalDateTime> times;     // last-modification times; others get kFileTime
+  std::map<std::string, std::string> refuse;      // path -> the failure every access raises
+  std::map<std::string, LocalDateTime> times;     // modification times; others get kFileTime
   std::map<std::string, FixedFileInfo> versions;  // files with version information
-  std::map<std::string, std::string> refuse_version;  // path -> failure of the version query
+  std::map<std::string, std::string> refuse_version;  // path -> the version query's failure
   static constexpr LocalDateTime kFileTime{2025, 3, 4, 10, 20, 30};
 
   std::optional<std::uint32_t> Attributes(const std::string& path) override {
@@ -34,7 +46,7 @@ class FakeFileSystem final : public FileSystem {
   std::string ReadAll(const std::string& path) override { return Existing(path); }
   void Append(const std::string& path, std::string_view bytes) override {
     Check(path);
-    if (folders.count(path)) throw Failure("Permission denied");
+    if (folders.count(path)) Raise("Permission denied");
     files[path].append(bytes);
   }
   LocalDateTime LastWriteTime(const std::string& path) override {
@@ -43,7 +55,7 @@ class FakeFileSystem final : public FileSystem {
     return it == times.end() ? kFileTime : it->second;
   }
   std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override {
-    if (auto it = refuse_version.find(path); it != refuse_version.end()) throw Failure(it->second);
+    if (auto it = refuse_version.find(path); it != refuse_version.end()) Raise(it->second);
     auto it = versions.find(path);
     if (it == versions.end()) return std::nullopt;
     return it->second;
@@ -51,12 +63,12 @@ class FakeFileSystem final : public FileSystem {
 
  private:
   void Check(const std::string& path) {
-    if (auto it = refuse.find(path); it != refuse.end()) throw Failure(it->second);
+    if (auto it = refuse.find(path); it != refuse.end()) Raise(it->second);
   }
   std::string& Existing(const std::string& path) {
     Check(path);
     auto it = files.find(path);
-    if (it == files.end()) throw Failure("File not found");
+    if (it == files.end()) Raise("File not found");
     return it->second;
   }
 };
@@ -66,6 +78,7 @@ class FakeDesktop final : public Desktop {
   struct Box {
     std::string text;
     BoxIcon icon;
+    bool operator==(const Box&) const = default;
   };
   std::vector<Box> boxes;
   std::optional<std::string> clipboard = "old clipboard text";
@@ -77,11 +90,11 @@ class FakeDesktop final : public Desktop {
     boxes.push_back({std::string(text), icon});
   }
   void ClearClipboard() override {
-    if (clipboard_busy) throw Failure("Cannot open clipboard");
+    if (clipboard_busy) Raise("Cannot open clipboard");
     clipboard.reset();
   }
   void PutClipboardText(std::string_view text) override {
-    if (clipboard_busy) throw Failure("Cannot open clipboard");
+    if (clipboard_busy) Raise("Cannot open clipboard");
     clipboard = std::string(text);
   }
   LocalDateTime Now() override { return now; }
@@ -108,7 +121,7 @@ class FakeShell final : public Shell {
 
   std::string SpecialFolder(int csidl) override {
     asked.push_back(csidl);
-    if (broken) throw Failure("Out of memory");
+    if (broken) Raise("Out of memory");
     auto it = folders.find(csidl);
     return it == folders.end() ? std::string() : it->second;
   }
@@ -116,15 +129,17 @@ class FakeShell final : public Shell {
 
 class FakeItems final : public ItemList {
  public:
-  std::vector<std::string> lines;
+  Lines lines;
+  std::optional<int> claimed_count;  // a list that shrinks under the run claims more than it has
 
   void Clear() override { lines.clear(); }
   void AddAll(const std::vector<std::string>& more) override {
     lines.insert(lines.end(), more.begin(), more.end());
   }
-  int Count() override { return static_cast<int>(lines.size()); }
+  int Count() override { return claimed_count.value_or(static_cast<int>(lines.size())); }
   std::string At(int position) override {
-    if (position < 0 || position >= Count()) throw Failure("Invalid property array index");
+    if (position < 0 || position >= static_cast<int>(lines.size()))
+      Raise("Invalid property array index");
     return lines[static_cast<std::size_t>(position)];
   }
 };
@@ -136,10 +151,8 @@ class FakePane final : public LogPane {
   bool broken = false;
 
   void Append(std::string_view more) override {
-    if (broken) throw Failure("Out of memory");
+    if (broken) Raise("Out of memory");
     text.append(more);
-    selection_start = text.size();
-    selection_length = 0;
   }
   std::string Text() override { return text; }
   std::string SelectedText() override { return text.substr(selection_start, selection_length); }
@@ -163,15 +176,42 @@ class FakeView final : public MainView {
   }
 };
 
-// A main form over fakes, as the tests drive it.
+// A main form over the fakes.
 struct Rig {
   FakeFileSystem files;
   FakeDesktop desktop;
-  FakeView view;
   FakeShell shell;
+  FakeView view;
   MainForm form{{files, desktop, shell}, view};
 
   std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
+
+  // The pane's lines; every line must end with CR LF, so a rest without one is marked.
+  Lines PaneLines() const {
+    Lines lines;
+    const std::string& pane = view.pane.text;
+    std::size_t start = 0;
+    for (std::size_t end; (end = pane.find("\r\n", start)) != std::string::npos; start = end + 2)
+      lines.push_back(pane.substr(start, end - start));
+    if (start < pane.size()) lines.push_back("(no line end) " + pane.substr(start));
+    return lines;
+  }
+  // The entries after the report header (a rule, the date line, a rule), which must open the
+  // pane; the date line of the fake clock's default time is "Date/Time:  6/12/2026 14:5:9".
+  Lines Entries() const {
+    const Lines lines = PaneLines();
+    const std::string rule(80, '=');
+    if (lines.size() < 3 || lines[0] != rule || lines[1].rfind("Date/Time:  ", 0) != 0 ||
+        lines[2] != rule)
+      return {"(no report header) " + view.pane.text};
+    return Lines(lines.begin() + 3, lines.end());
+  }
+  // Runs a script of these item lines and gives the entries after the header.
+  Lines Run(const Lines& items) {
+    view.items.lines = items;
+    form.Process();
+    return Entries();
+  }
 };
 
 }  // namespace tarn::testing
