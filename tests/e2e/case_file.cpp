@@ -1,7 +1,7 @@
 #include "e2e/case_file.h"
 
+#include <algorithm>
 #include <regex>
-#include <sstream>
 
 namespace tarn::e2e {
 namespace {
@@ -23,6 +23,26 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+// One line of [files]: "NAME/" a folder, "NAME @ TIME" a file of that time, "NAME = TEXT" a
+// file of that text, "NAME" an empty file.
+CaseFile ParseFileLine(const std::string& line) {
+  CaseFile file;
+  if (std::size_t at = line.find(" @ "); at != std::string::npos) {
+    file.path = line.substr(0, at);
+    file.time = line.substr(at + 3);
+    file.bytes = "x";
+  } else if (std::size_t eq = line.find(" = "); eq != std::string::npos) {
+    file.path = line.substr(0, eq);
+    file.bytes = Unescape(line.substr(eq + 3));
+  } else if (!line.empty() && line.back() == '/') {
+    file.path = line.substr(0, line.size() - 1);
+    file.folder = true;
+  } else {
+    file.path = line;
+  }
+  return file;
+}
+
 }  // namespace
 
 std::string Unescape(const std::string& text) {
@@ -41,6 +61,8 @@ std::string Unescape(const std::string& text) {
 
 std::optional<Case> ParseCase(const std::string& name, const std::string& text,
                               std::string& error) {
+  static const std::vector<std::string> kSections = {"files", "locked", "info",     "args", "boxes",
+                                                     "after", "items",  "get-info", "log",  "pane"};
   Case c;
   c.name = name;
   std::string section;
@@ -53,32 +75,44 @@ std::optional<Case> ParseCase(const std::string& name, const std::string& text,
         raw_info = true;
         section = "info";
       }
-      if (section == "log") c.log.emplace();
-      if (section == "items") c.items.emplace();
-      if (section != "info" && section != "args" && section != "boxes" && section != "items" &&
-          section != "log" && section != "get-info") {
+      if (std::find(kSections.begin(), kSections.end(), section) == kSections.end()) {
         error = "unknown section [" + section + "]";
         return std::nullopt;
       }
+      if (section == "log") c.log.emplace();
+      if (section == "pane") c.pane.emplace();
+      if (section == "items") c.items.emplace();
+      if (section == "args") c.args.emplace();
       continue;
     }
     if (section.empty()) continue;  // comments before the first section
-    if (section == "info")
+    std::vector<std::string>* lines = section == "log"    ? &*c.log
+                                      : section == "pane" ? &*c.pane
+                                                          : nullptr;
+    if (lines && line == "{HEADER}") {
+      lines->insert(lines->end(), {kRule, "Date/Time:  {DATETIME}", kRule});
+    } else if (lines) {
+      lines->push_back(Unescape(line));
+    } else if (section == "info") {
       info_lines.push_back(line);
-    else if (section == "args")
+    } else if (section == "files") {
+      c.files.push_back(ParseFileLine(line));
+    } else if (section == "locked") {
+      c.locked.push_back(line);
+    } else if (section == "args") {
       c.args = line;
-    else if (section == "boxes")
+    } else if (section == "boxes") {
       c.boxes.push_back(Unescape(line));
-    else if (section == "items")
-      c.items->push_back(Unescape(line));
-    else if (section == "get-info")
-      c.get_info_enabled = line == "enabled";
-    else if (section == "log") {
-      if (line == "{HEADER}") {
-        c.log->insert(c.log->end(), {kRule, "Date/Time:  {DATETIME}", kRule});
-      } else {
-        c.log->push_back(Unescape(line));
+    } else if (section == "after") {
+      if (line != "get-info") {
+        error = "unknown action " + line;
+        return std::nullopt;
       }
+      c.after.push_back(line);
+    } else if (section == "items") {
+      c.items->push_back(Unescape(line));
+    } else if (section == "get-info") {
+      c.get_info_enabled = line == "enabled";
     }
   }
   for (const std::string& line : info_lines) c.info += Unescape(line) + (raw_info ? "" : "\r\n");
@@ -108,6 +142,15 @@ std::string Expand(std::string text, const std::map<std::string, std::string>& v
       text.replace(at, token.size(), value);
   }
   return text;
+}
+
+std::vector<std::string> CrLfLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back("(no line end) " + text.substr(start));
+  return lines;
 }
 
 }  // namespace tarn::e2e

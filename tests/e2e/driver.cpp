@@ -7,8 +7,6 @@
 namespace tarn::e2e {
 namespace {
 
-constexpr DWORD kPollMs = 20;
-
 std::string ClassName(HWND window) {
   char name[256] = "";
   ::GetClassNameA(window, name, sizeof name);
@@ -22,29 +20,33 @@ std::string BoxText(HWND box) {
   ::EnumChildWindows(
       box,
       [](HWND child, LPARAM param) -> BOOL {
-        if (ClassName(child) == "Static") {
-          std::string text = WindowText(child);
-          if (!text.empty()) {
-            *reinterpret_cast<std::string*>(param) = text;
-            return FALSE;
-          }
-        }
-        return TRUE;
+        if (ClassName(child) != "Static") return TRUE;
+        *reinterpret_cast<std::string*>(param) = WindowText(child);
+        return reinterpret_cast<std::string*>(param)->empty();
       },
       reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
+std::string Narrow(const std::wstring& wide) {
+  std::string text(wide.size() * 2, '\0');
+  text.resize(static_cast<std::size_t>(
+      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                            static_cast<int>(text.size()), nullptr, nullptr)));
+  return text;
+}
+
 }  // namespace
 
 std::string WindowText(HWND window) {
+  // The tool may be busy for a while (painting a long report) before it answers.
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length))
-    return {};
+  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length))
+    return "(no answer)";
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
   ::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 30000, &copied);
+                        SMTO_NORMAL, 60000, &copied);
   text.resize(copied);
   return text;
 }
@@ -62,14 +64,13 @@ RunningTool::RunningTool(const std::string& exe, const std::string& command_line
   ::CloseHandle(info.hThread);
   process_ = info.hProcess;
   process_id_ = info.dwProcessId;
-  ::WaitForInputIdle(process_, 30000);
 }
 
 RunningTool::~RunningTool() {
   if (process_ == nullptr) return;
-  if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+  if (!Ends(0)) {
     ::TerminateProcess(process_, 99);
-    ::WaitForSingleObject(process_, 10000);
+    Ends(10000);
   }
   ::CloseHandle(process_);
 }
@@ -101,36 +102,27 @@ std::optional<MessageBoxSeen> RunningTool::FindBox() const {
 }
 
 std::optional<MessageBoxSeen> RunningTool::WaitForBoxOrWindow(DWORD timeout_ms) {
-  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
-  while (::GetTickCount64() < deadline) {
-    if (std::optional<MessageBoxSeen> box = FindBox()) return box;
-    for (HWND window : TopLevelWindows()) {
-      if (::IsWindowVisible(window) && ClassName(window) == TARN_MAIN_WINDOW_CLASS) {
-        main_ = window;
-        WaitIdle();
-        return std::nullopt;
-      }
-    }
-    if (::WaitForSingleObject(process_, kPollMs) != WAIT_TIMEOUT) {
-      ADD_FAILURE() << "tarninfo.exe ended before it showed its window";
-      return std::nullopt;
-    }
-  }
-  ADD_FAILURE() << "no message box and no main window within " << timeout_ms << " ms";
-  return std::nullopt;
+  std::optional<MessageBoxSeen> box;
+  bool ended = false;
+  // The window is first shown once the start-up's run has ended, so a visible window is done.
+  const bool seen = WaitUntil(
+      [&] {
+        if ((box = FindBox())) return true;
+        for (HWND window : TopLevelWindows())
+          if (::IsWindowVisible(window) && ClassName(window) == TARN_MAIN_WINDOW_CLASS)
+            main_ = window;
+        return main_ != nullptr || (ended = Ends(0));
+      },
+      timeout_ms);
+  if (!seen) ADD_FAILURE() << "no message box and no main window within " << timeout_ms << " ms";
+  if (ended) ADD_FAILURE() << "tarninfo.exe ended before it showed its window";
+  return box;
 }
 
 void RunningTool::Answer(const MessageBoxSeen& box, int button) {
-  HWND control = ::GetDlgItem(box.hwnd, button);
   ::PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(control));
-  for (int i = 0; i < 1500 && ::IsWindow(box.hwnd); ++i) ::Sleep(kPollMs);
-  EXPECT_FALSE(::IsWindow(box.hwnd)) << "the message box did not close";
-}
-
-bool RunningTool::WaitIdle(DWORD timeout_ms) const {
-  DWORD_PTR ignored = 0;
-  return ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, timeout_ms, &ignored) != 0;
+                 reinterpret_cast<LPARAM>(::GetDlgItem(box.hwnd, button)));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box.hwnd); })) << "the box did not close";
 }
 
 std::vector<std::string> ListTexts(HWND list, bool combo) {
@@ -142,27 +134,28 @@ std::vector<std::string> ListTexts(HWND list, bool combo) {
   const LRESULT count = ::SendMessageW(list, count_message, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     const LRESULT length = ::SendMessageW(list, length_message, i, 0);
-    if (length < 0) break;
-    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    std::wstring wide(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
     const LRESULT copied =
         ::SendMessageW(list, text_message, i, reinterpret_cast<LPARAM>(wide.data()));
-    wide.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
-    std::string item;
-    if (!wide.empty()) {
-      const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                              nullptr, 0, nullptr, nullptr);
-      item.resize(static_cast<std::size_t>(bytes));
-      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), item.data(),
-                            bytes, nullptr, nullptr);
-    }
-    items.push_back(item);
+    wide.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+    items.push_back(Narrow(wide));
   }
   return items;
 }
 
+std::string SelectedText(HWND list, bool combo) {
+  const LRESULT at = ::SendMessageW(list, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+  const std::vector<std::string> texts = ListTexts(list, combo);
+  return at >= 0 && static_cast<std::size_t>(at) < texts.size() ? texts[at] : "";
+}
+
 std::optional<std::string> ClipboardText() {
+  // The tool may hold the clipboard for a moment while it writes to it.
+  if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) {
+    ADD_FAILURE() << "the clipboard stayed busy";
+    return std::nullopt;
+  }
   std::optional<std::string> text;
-  for (int i = 0; i < 50 && !::OpenClipboard(nullptr); ++i) ::Sleep(kPollMs);
   if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
     if (const char* bytes = static_cast<const char*>(::GlobalLock(data))) {
       text = bytes;
@@ -178,13 +171,15 @@ std::vector<std::string> RunningTool::Items() const {
 }
 
 HWND RunningTool::WaitForWindow(const char* window_class, DWORD timeout_ms) const {
-  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
-  while (::GetTickCount64() < deadline) {
-    for (HWND window : TopLevelWindows())
-      if (::IsWindowVisible(window) && ClassName(window) == window_class) return window;
-    ::Sleep(kPollMs);
-  }
-  return nullptr;
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopLevelWindows())
+          if (::IsWindowVisible(window) && ClassName(window) == window_class) found = window;
+        return found != nullptr;
+      },
+      timeout_ms);
+  return found;
 }
 
 HWND RunningTool::Focus() const {
@@ -199,7 +194,10 @@ void RunningTool::Command(HWND window, int id, int code) {
   ::SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, code),
                         reinterpret_cast<LPARAM>(::GetDlgItem(window, id)), SMTO_NORMAL, 60000,
                         &ignored);
-  WaitIdle();
+}
+
+void RunningTool::Click(int id) {
+  ::PostMessageA(Control(id), BM_CLICK, 0, 0);
 }
 
 void RunningTool::PressKeys(std::initializer_list<WORD> keys, HWND window) {
@@ -219,22 +217,18 @@ void RunningTool::PressKeys(std::initializer_list<WORD> keys, HWND window) {
     inputs.push_back(input);
   }
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  ::Sleep(200);
-  WaitIdle();
 }
 
 std::string RunningTool::LogText() const {
   return WindowText(Control(IDC_TXT_LOG));
 }
 
-void RunningTool::Click(int id) {
-  ::PostMessageA(Control(id), BM_CLICK, 0, 0);
-  ::Sleep(kPollMs);
-  WaitIdle();
-}
-
 bool RunningTool::Close(DWORD timeout_ms) {
   if (main_ != nullptr) ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  return Ends(timeout_ms);
+}
+
+bool RunningTool::Ends(DWORD timeout_ms) const {
   return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
 }
 

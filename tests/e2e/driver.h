@@ -1,5 +1,6 @@
 // Drives a running tarninfo.exe from another process, as a user would see it: its message
-// boxes, its controls and its log file.
+// boxes, its controls and its log file. Nothing here waits for "idle": a caller that acts waits
+// for the effect it expects, with test::WaitUntil.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace tarn::e2e {
+
+using test::WaitUntil;
 
 struct MessageBoxSeen {
   HWND hwnd = nullptr;
@@ -40,21 +45,22 @@ class RunningTool {
   HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const;
   // The control that has the keyboard focus in the tool.
   HWND Focus() const;
-  // Presses the keys together, as the user would, and releases them in reverse order; `window`
+  // Presses the keys together and releases them in reverse order, as the user would; `window`
   // (the main window when null) is brought to the front first.
   void PressKeys(std::initializer_list<WORD> keys, HWND window = nullptr);
-  // A command as a control of `window` sends it, handled before this returns.
+  // A command as a control of `window` sends it; handled when this returns, unless it opens a
+  // modal window.
   void Command(HWND window, int id, int code = 0);
+  // Clicks a button of the main window; returns at once.
+  void Click(int id);
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   std::vector<std::string> Items() const;
   std::string LogText() const;
   bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
-  // Clicks a button of the main window and waits until the window is idle again.
-  void Click(int id);
-  // Closes the main window with its close box and waits for the program to end.
+  // Closes the main window with its close box; true when the program then ends.
   bool Close(DWORD timeout_ms = 30000);
-  // Waits until the tool's main thread has handled what was sent or posted to it.
-  bool WaitIdle(DWORD timeout_ms = 60000) const;
+  // True when the program ends within the time.
+  bool Ends(DWORD timeout_ms = 30000) const;
 
  private:
   std::vector<HWND> TopLevelWindows() const;
@@ -67,6 +73,8 @@ class RunningTool {
 std::string WindowText(HWND window);
 // The entries of another process's list box (LB_) or combo box (CB_).
 std::vector<std::string> ListTexts(HWND list, bool combo = false);
+// The selected entry of another process's list box or combo box; empty when none is.
+std::string SelectedText(HWND list, bool combo = false);
 // The text on the clipboard; nothing when it holds no text.
 std::optional<std::string> ClipboardText();
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -14,25 +13,9 @@ Options& options() {
   return instance;
 }
 
-Sandbox::Sandbox(const std::string& name) {
-  char temp[MAX_PATH] = "";
-  ::GetTempPathA(sizeof temp, temp);
-  std::filesystem::path folder = std::filesystem::path(temp) / "tarn-e2e" / name;
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
-  std::filesystem::create_directories(folder);
-  dir_ = folder.string();
-  exe_ = dir_ + "\\tarninfo.exe";
+Sandbox::Sandbox(const std::string& name) : folder_("e2e-" + name), exe_(Path("tarninfo.exe")) {
   EXPECT_TRUE(::CopyFileA(options().exe.c_str(), exe_.c_str(), FALSE))
       << "cannot copy " << options().exe;
-}
-
-Sandbox::~Sandbox() {
-  // Read-only files would stop the clean-up.
-  std::error_code ignored;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_, ignored))
-    ::SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-  std::filesystem::remove_all(dir_, ignored);
 }
 
 std::string Sandbox::CommandLine(const std::string& args) const {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "support/test_support.h"
+
 namespace tarn::e2e {
 
 struct Options {
@@ -15,19 +17,17 @@ Options& options();
 class Sandbox {
  public:
   explicit Sandbox(const std::string& name);
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
-  ~Sandbox();
 
-  const std::string& dir() const { return dir_; }  // no trailing backslash
+  const std::string& dir() const { return folder_.path(); }  // no trailing backslash
   const std::string& exe() const { return exe_; }
-  std::string LogPath() const { return dir_ + "\\Tarn Application Information.log"; }
-  std::string Path(const std::string& file) const { return dir_ + "\\" + file; }
+  std::string LogPath() const { return Path("Tarn Application Information.log"); }
+  std::string Path(const std::string& file) const { return folder_ / file; }
   // The command line that starts the sandbox's exe with `args` (none when empty).
   std::string CommandLine(const std::string& args) const;
 
  private:
-  std::string dir_, exe_;
+  test::TempFolder folder_;
+  std::string exe_;
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);

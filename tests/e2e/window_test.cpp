@@ -1,18 +1,19 @@
-// The main window and the file dialog of the real program, driven from this process: the places
-// of the window and its controls, the clipboard, the keyboard and the file dialog.
+// The real program's main window and file dialog, driven from this process as a user would: the
+// layout's rules on this screen, the clipboard, the keyboard and every way through the dialog.
 #include <windows.h>
 
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "e2e/driver.h"
 #include "e2e/sandbox.h"
-#include "services/texts.h"
 #include "ui/resource.h"
 
 namespace tarn::e2e {
 namespace {
 
+using Lines = std::vector<std::string>;
 constexpr char kScript[] = "AppName=Shown\r\nFile=C:\\no-such-file.dll\r\n";
 
 void RunToWindow(RunningTool& tool) {
@@ -22,9 +23,8 @@ void RunToWindow(RunningTool& tool) {
   }
 }
 
-// Twips of the screen's real resolution, in pixels.
 struct Screen {
-  double twips_per_pixel_x, twips_per_pixel_y;
+  double tx, ty;      // twips per pixel
   int width, height;  // pixels
   static Screen Now() {
     HDC dc = ::GetDC(nullptr);
@@ -35,55 +35,69 @@ struct Screen {
   }
 };
 
-RECT PlaceIn(HWND parent, HWND control) {
+// A control's edges in twips of its parent's inner area.
+struct Edges {
+  double left, top, right, bottom;
+  double width() const { return right - left; }
+  double height() const { return bottom - top; }
+};
+Edges EdgesIn(HWND parent, HWND control, const Screen& s) {
   RECT r{};
   ::GetWindowRect(control, &r);
   ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
+  return {r.left * s.tx, r.top * s.ty, r.right * s.tx, r.bottom * s.ty};
 }
 
-// Every control where the layout puts it for the window's present inner size, within a pixel:
-// each value follows from the design sizes in twips and the values read back before it.
-void ExpectLayout(RunningTool& tool, const std::string& when) {
+// The rules of the main window's layout that do not hold now; each is measured on the screen.
+Lines BrokenLayoutRules(const RunningTool& tool) {
   const Screen s = Screen::Now();
-  const double tx = s.twips_per_pixel_x, ty = s.twips_per_pixel_y;
   HWND main = tool.main_window();
   RECT inner{};
   ::GetClientRect(main, &inner);
-  auto place = [&](int id) { return PlaceIn(main, tool.Control(id)); };
-  const RECT list = place(IDC_LST_ITEMS);
-  const RECT label = place(IDC_LBL_LOG);
-  struct Expected {
-    int id;
-    double left, top, width, height;  // twips
+  const double width = inner.right * s.tx, height = inner.bottom * s.ty;
+  auto at = [&](int id) { return EdgesIn(main, tool.Control(id), s); };
+  const Edges items_label = at(IDC_LBL_ITEMS), list = at(IDC_LST_ITEMS),
+              log_label = at(IDC_LBL_LOG), log = at(IDC_TXT_LOG), open = at(IDC_CMD_OPEN),
+              get_info = at(IDC_CMD_GET_INFO), exit = at(IDC_CMD_EXIT);
+  Lines broken;
+  auto rule = [&](bool holds, const std::string& what) {
+    if (!holds) broken.push_back(what);
   };
-  const double buttons_left = inner.right * tx - 1215 - 120;
-  const double list_height = std::nearbyint(inner.bottom * ty - 2 * 195 - 300) / 2;
-  const double log_top = label.top * ty + 195 + 60;
-  const Expected expected[] = {
-      {IDC_LBL_ITEMS, 120, 120, 420, 195},
-      {IDC_LST_ITEMS, 120, 360, buttons_left - 240, list_height},
-      {IDC_LBL_LOG, 120, list.bottom * ty + 120, 315, 195},
-      {IDC_TXT_LOG, 120, log_top, buttons_left - 240, inner.bottom * ty - log_top - 120},
-      {IDC_CMD_OPEN, buttons_left, 360, 1215, 495},
-      {IDC_CMD_GET_INFO, buttons_left, 360 + 735, 1215, 495},
-      {IDC_CMD_EXIT, buttons_left, 360 + 2 * 735, 1215, 495},
-  };
-  for (const Expected& e : expected) {
-    const RECT r = place(e.id);
-    const std::string what = when + ", control " + std::to_string(e.id);
-    EXPECT_NEAR(r.left, e.left / tx, 1) << what;
-    EXPECT_NEAR(r.top, e.top / ty, 1) << what;
-    EXPECT_NEAR(r.right - r.left, e.width / tx, 1) << what;
-    if (e.id == IDC_LST_ITEMS) {
-      // The list keeps whole lines: it may be up to one line lower than asked for.
-      const LRESULT line = ::SendMessageA(tool.Control(IDC_LST_ITEMS), LB_GETITEMHEIGHT, 0, 0);
-      EXPECT_LE(r.bottom - r.top, e.height / ty + 1) << what;
-      EXPECT_GT(r.bottom - r.top, e.height / ty - line - 1) << what;
-    } else {
-      EXPECT_NEAR(r.bottom - r.top, e.height / ty, 1) << what;
-    }
-  }
+  auto x = [&](double a, double b) { return std::abs(a - b) <= s.tx + 0.01; };  // within a pixel
+  auto y = [&](double a, double b) { return std::abs(a - b) <= s.ty + 0.01; };
+  for (const Edges& e : {items_label, list, log_label, log, open, get_info, exit})
+    rule(e.left >= 0 && e.top >= 0 && e.right <= width + s.tx && e.bottom <= height + s.ty,
+         "every control inside the window");
+  rule(x(items_label.left, 120) && y(items_label.top, 120) && x(items_label.width(), 420) &&
+           y(items_label.height(), 195),
+       "the Items label where it was designed");
+  rule(x(list.left, 120) && y(list.top, 360), "the list's corner where it was designed");
+  rule(x(log_label.left, 120) && x(log.left, 120), "a left margin of 120");
+  for (const Edges& button : {open, get_info, exit})
+    rule(x(button.right, width - 120) && x(button.width(), 1215) && y(button.height(), 495),
+         "the buttons at the right margin of 120, at their design size");
+  rule(y(open.top, list.top), "Open level with the list");
+  rule(y(get_info.top, open.bottom + 240) && y(exit.top, get_info.bottom + 240),
+       "Open, Get Info, Exit stacked 240 apart");
+  rule(x(open.left - list.right, 120) && x(log.right, list.right),
+       "the list and the log pane end 120 before the buttons");
+  rule(y(log_label.top, list.bottom + 120) && x(log_label.width(), 315) &&
+           y(log_label.height(), 195),
+       "the Log label 120 below the list, at its design size");
+  rule(y(log.top, log_label.bottom + 60), "the log pane 60 below its label");
+  rule(y(log.bottom, height - 120), "a bottom margin of 120");
+  const double line =
+      static_cast<double>(::SendMessageA(tool.Control(IDC_LST_ITEMS), LB_GETITEMHEIGHT, 0, 0)) *
+      s.ty;
+  rule(std::abs(list.height() - log.height()) <= 200 + line,
+       "the list and the log pane share the height about equally");
+  return broken;
+}
+
+// Waits for the layout to settle; the broken rules are then reported.
+void ExpectLayout(const RunningTool& tool, const std::string& when) {
+  WaitUntil([&] { return BrokenLayoutRules(tool).empty(); }, 5000);
+  EXPECT_EQ(BrokenLayoutRules(tool), Lines{}) << when;
 }
 
 RECT WindowPlace(HWND window) {
@@ -92,34 +106,38 @@ RECT WindowPlace(HWND window) {
   return r;
 }
 
-TEST(WindowLayout, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsMinimum) {
+std::vector<int> ChildIds(HWND parent) {
+  std::vector<int> ids;
+  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    ids.push_back(::GetDlgCtrlID(c));
+  return ids;
+}
+
+TEST(WindowLayout, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsRulesAndMinimum) {
   const Screen s = Screen::Now();
   Sandbox sandbox("window-layout");
-  WriteFile(sandbox.Path("a.tarninfo"), kScript);
-  RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("a.tarninfo")));
+  RunningTool tool(sandbox.exe(), sandbox.CommandLine(""));
   RunToWindow(tool);
   HWND main = tool.main_window();
   const std::string screen = std::to_string(s.width) + "x" + std::to_string(s.height) + " at " +
-                             std::to_string(std::lround(1440 / s.twips_per_pixel_x)) + " dpi";
+                             std::to_string(std::lround(1440 / s.tx)) + " dpi";
+  EXPECT_EQ(ChildIds(main),
+            (std::vector<int>{IDC_LST_ITEMS, IDC_LBL_ITEMS, IDC_CMD_GET_INFO, IDC_CMD_EXIT,
+                              IDC_LBL_LOG, IDC_TXT_LOG, IDC_CMD_OPEN}))
+      << "the tab order";
 
   // Four fifths of the screen, centred on it; then raised to 9600 by 7200 twips without moving.
   const double width = s.width * 0.8, height = s.height * 0.8;
+  const int min_width = static_cast<int>(std::lround(9600 / s.tx));
+  const int min_height = static_cast<int>(std::lround(7200 / s.ty));
   const RECT opened = WindowPlace(main);
   EXPECT_NEAR(opened.left, (s.width - width) / 2, 1) << screen;
   EXPECT_NEAR(opened.top, (s.height - height) / 2, 1) << screen;
-  EXPECT_NEAR(opened.right - opened.left, std::max(width, 9600 / s.twips_per_pixel_x), 1) << screen;
-  EXPECT_NEAR(opened.bottom - opened.top, std::max(height, 7200 / s.twips_per_pixel_y), 1)
-      << screen;
-  if (width * s.twips_per_pixel_x < 9600) {
-    EXPECT_GT(opened.right, s.width) << screen << ": reaches past the screen's edge";
-  }
+  EXPECT_NEAR(opened.right - opened.left, std::max<double>(width, min_width), 1) << screen;
+  EXPECT_NEAR(opened.bottom - opened.top, std::max<double>(height, min_height), 1) << screen;
   ExpectLayout(tool, screen + ", opened");
 
   // Each dimension below its minimum is raised on its own; the other keeps what it was given.
-  const int min_width = static_cast<int>(std::lround(9600 / s.twips_per_pixel_x));
-  const int min_height = static_cast<int>(std::lround(7200 / s.twips_per_pixel_y));
-  // Sizes above the minimum that the screen takes (on a screen smaller than the minimum, that
-  // is the minimum itself).
   const int width_kept = std::max(min_width, std::min(min_width + 50, s.width));
   const int height_kept = std::max(min_height, std::min(min_height + 40, s.height));
   const struct {
@@ -131,23 +149,27 @@ TEST(WindowLayout, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsMinimum) {
   };
   for (const auto& size : sizes) {
     ::SetWindowPos(main, nullptr, 10, 10, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    tool.WaitIdle();
-    const RECT r = WindowPlace(main);
     const std::string what =
         screen + ", sized " + std::to_string(size.width) + "x" + std::to_string(size.height);
-    EXPECT_NEAR(r.right - r.left, size.expected_width, 1) << what;
-    EXPECT_NEAR(r.bottom - r.top, size.expected_height, 1) << what;
-    EXPECT_EQ(r.left, 10) << what;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          const RECT r = WindowPlace(main);
+          return r.right - r.left == size.expected_width &&
+                 r.bottom - r.top == size.expected_height;
+        },
+        5000))
+        << what;
+    EXPECT_EQ(WindowPlace(main).left, 10) << what;
     ExpectLayout(tool, what);
   }
 
   // Minimised and restored: quiet, and laid out again.
   ::ShowWindow(main, SW_MINIMIZE);
-  tool.WaitIdle();
+  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) != FALSE; }, 5000));
   ::ShowWindow(main, SW_RESTORE);
-  tool.WaitIdle();
-  EXPECT_FALSE(tool.FindBox().has_value());
+  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) == FALSE; }, 5000));
   ExpectLayout(tool, screen + ", restored");
+  EXPECT_FALSE(tool.FindBox().has_value());
   EXPECT_TRUE(tool.Close());
 }
 
@@ -156,32 +178,20 @@ TEST(WindowCommands, CopyPutsExactlyThePaneOrItsSelectionOnTheClipboard) {
   WriteFile(sandbox.Path("a.tarninfo"), kScript);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("a.tarninfo")));
   RunToWindow(tool);
-  EXPECT_TRUE(tool.IsEnabled(IDC_CMD_GET_INFO));
-  HWND main = tool.main_window();
-  auto command = [&](int id) {
-    tool.Command(main, id);
+  auto copy = [&](int id) {
+    tool.Command(tool.main_window(), id);
     return ClipboardText();
   };
   const std::string pane = tool.LogText();
   ASSERT_NE(pane.find("Application name = Shown"), std::string::npos);
-  EXPECT_EQ(command(IDM_EDIT_COPY_ALL), pane);
+  EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), pane);
   ::SendMessageA(tool.Control(IDC_TXT_LOG), EM_SETSEL, 5, 25);
-  EXPECT_EQ(command(IDM_EDIT_COPY), pane.substr(5, 20));
+  EXPECT_EQ(copy(IDM_EDIT_COPY), pane.substr(5, 20));
   ::SendMessageA(tool.Control(IDC_TXT_LOG), EM_SETSEL, 7, 7);
-  EXPECT_EQ(command(IDM_EDIT_COPY), std::nullopt) << "nothing selected";
-
-  // After a cancelled Open the list stays and the pane is empty: both copies leave nothing.
-  command(IDM_EDIT_COPY_ALL);
-  const std::vector<std::string> items = tool.Items();
-  tool.Click(IDC_CMD_OPEN);
-  HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS);
-  ASSERT_NE(dialog, nullptr);
-  tool.Command(dialog, IDC_CMD_CANCEL, BN_CLICKED);
-  EXPECT_EQ(tool.Items(), items);
-  EXPECT_EQ(tool.LogText(), "");
-  EXPECT_TRUE(tool.IsEnabled(IDC_CMD_GET_INFO));
-  EXPECT_EQ(command(IDM_EDIT_COPY_ALL), std::nullopt);
-  EXPECT_EQ(command(IDM_EDIT_COPY), std::nullopt);
+  EXPECT_EQ(copy(IDM_EDIT_COPY), std::nullopt) << "nothing selected";
+  ::SendMessageA(tool.Control(IDC_TXT_LOG), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  copy(IDM_EDIT_COPY_ALL);
+  EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), std::nullopt) << "an empty pane";
   EXPECT_TRUE(tool.Close());
 }
 
@@ -190,92 +200,197 @@ TEST(WindowCommands, TheKeyboardReachesEveryCommand) {
   WriteFile(sandbox.Path("a.tarninfo"), kScript);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(""));
   RunToWindow(tool);
-  HWND open = tool.Control(IDC_CMD_OPEN);
-  EXPECT_EQ(tool.Focus(), open) << "at start";
-  tool.PressKeys({VK_TAB});
-  EXPECT_EQ(tool.Focus(), open) << "Tab from Open passes the list back to Open";
+  HWND open = tool.Control(IDC_CMD_OPEN), log = tool.Control(IDC_TXT_LOG);
+  // Shown, the window gives Open the focus.
+  EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == open; }, 10000)) << "at start";
 
-  // Enter, Alt+O and Ctrl+O open the file dialog; Esc cancels it.
-  for (const std::initializer_list<WORD>& keys :
-       {std::initializer_list<WORD>{VK_RETURN}, {VK_MENU, 'O'}, {VK_CONTROL, 'O'}}) {
+  // Enter on Open, then Alt+O and Ctrl+O from anywhere, open the file dialog; Esc cancels it.
+  auto open_and_cancel = [&](std::initializer_list<WORD> keys) {
     tool.PressKeys(keys);
-    HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS, 5000);
-    EXPECT_NE(dialog, nullptr) << "key " << *keys.begin();
-    if (dialog == nullptr) continue;
+    HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS, 10000);
+    ASSERT_NE(dialog, nullptr) << "key " << *keys.begin();
     tool.PressKeys({VK_ESCAPE}, dialog);
-    EXPECT_FALSE(::IsWindowVisible(dialog)) << "Esc";
-  }
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << "Esc";
+  };
+  open_and_cancel({VK_RETURN});
+  // Tab on Open reaches the list, which hands the focus back: Shift+Tab then goes to the pane,
+  // which keeps it, as a multi-line text box takes every key.
+  tool.PressKeys({VK_TAB});
+  tool.PressKeys({VK_SHIFT, VK_TAB});
+  EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == log; }, 10000)) << "Tab, Shift+Tab";
+  open_and_cancel({VK_MENU, 'O'});
+  open_and_cancel({VK_CONTROL, 'O'});
 
-  // Open a file with Enter in the dialog (OK is its default button), then Alt+G runs it.
+  // Enter in the dialog takes the first file (OK is its default button), then Alt+G runs it.
   tool.PressKeys({VK_MENU, 'O'});
-  if (HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS, 5000)) {
-    tool.PressKeys({VK_RETURN}, dialog);
-  }
-  EXPECT_EQ(tool.Items(), (std::vector<std::string>{"AppName=Shown", "File=C:\\no-such-file.dll"}));
+  HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS, 10000);
+  ASSERT_NE(dialog, nullptr);
+  tool.PressKeys({VK_RETURN}, dialog);
+  const Lines expected{"AppName=Shown", "File=C:\\no-such-file.dll"};
+  EXPECT_TRUE(WaitUntil([&] { return tool.Items() == expected; })) << "Enter in the dialog";
   tool.PressKeys({VK_MENU, 'G'});
-  const std::string log = tool.LogText();
-  EXPECT_NE(log.find("Application name = Shown"), std::string::npos);
-  ::SendMessageA(tool.Control(IDC_TXT_LOG), EM_SETSEL, 0, 10);
+  EXPECT_TRUE(WaitUntil([&] {
+    return tool.LogText().find("Application name = Shown\r\n") != std::string::npos;
+  })) << "Alt+G";
+  ::SendMessageA(log, EM_SETSEL, 0, 10);
   tool.PressKeys({VK_CONTROL, 'C'});
-  EXPECT_EQ(ClipboardText(), log.substr(0, 10));
+  EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == tool.LogText().substr(0, 10); }))
+      << "Ctrl+C";
   tool.PressKeys({VK_MENU, 'X'});
-  EXPECT_TRUE(tool.Close(10000)) << "Alt+X ends the program";
+  EXPECT_TRUE(tool.Ends()) << "Alt+X ends the program";
 }
 
-TEST(FileDialog, OpensInTheProgramsFolderWithOnlyInfoFilesAndLoadsTheChosenOne) {
-  Sandbox sandbox("window-dialog");
-  CreateDirectoryA(sandbox.Path("nested").c_str(), nullptr);
-  WriteFile(sandbox.Path("first.tarninfo"), "AppName=First\r\n");
-  WriteFile(sandbox.Path("second.tarninfo"), "AppName=Second\r\n");
-  WriteFile(sandbox.Path("notes.txt"), "x");
-  WriteFile(sandbox.Path("old.tarninfo.bak"), "x");
-  WriteFile(sandbox.Path("nested\\deep.tarninfo"), "AppName=Deep\r\n");
-  RunningTool tool(sandbox.exe(), sandbox.CommandLine(""));
+TEST(WindowCommands, AReportOfSeveralMegabytesStaysWholeInThePaneAndTheFile) {
+  Sandbox sandbox("large-report");
+  const std::string name(300, 'n');
+  std::string script;
+  for (int i = 0; i < 12000; ++i) script += "AppName=" + std::to_string(i) + name + "\r\n";
+  WriteFile(sandbox.Path("big.tarninfo"), script);
+  RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("big.tarninfo")));
   RunToWindow(tool);
+  const std::string pane = tool.LogText();
+  EXPECT_GT(pane.size(), 12000u * 300u);
+  EXPECT_NE(pane.find("Application name = 11999" + name + "\r\n\r\n"), std::string::npos);
+  EXPECT_TRUE(ReadFile(sandbox.LogPath()) == pane + "\r\n") << "the log file is not the pane";
+  EXPECT_TRUE(tool.Close());
+}
+
+// The dialog as it opens, every time afresh: its title, its size and places in twips, the
+// program's folder with its subfolders, drive c:, and only info files in case-blind order.
+void ExpectDialogAtStart(HWND dialog, const Sandbox& sandbox) {
+  const Screen s = Screen::Now();
+  EXPECT_EQ(WindowText(dialog), "Select Program Files Location");
+  RECT inner{};
+  ::GetClientRect(dialog, &inner);
+  EXPECT_NEAR(inner.right, 8280 / s.tx, 1);
+  EXPECT_NEAR(inner.bottom, 4860 / s.ty, 1);
+  const struct {
+    int id;
+    double left, top, width, height;
+  } places[] = {
+      {IDC_DRV_DRIVE, 120, 360, 3375, 315},     {IDC_LBL_DRIVE, 120, 120, 420, 195},
+      {IDC_DIR_FOLDERS, 120, 1020, 3375, 3690}, {IDC_LBL_FOLDERS, 120, 780, 555, 195},
+      {IDC_FIL_FILES, 3660, 360, 3075, 4380},   {IDC_LBL_FILES, 3720, 120, 360, 195},
+      {IDC_CMD_OK, 6900, 300, 1215, 495},       {IDC_CMD_CANCEL, 6900, 1020, 1215, 495},
+  };
+  for (const auto& p : places) {
+    const Edges e = EdgesIn(dialog, ::GetDlgItem(dialog, p.id), s);
+    EXPECT_TRUE(std::abs(e.left - p.left) <= s.tx && std::abs(e.top - p.top) <= s.ty &&
+                std::abs(e.width() - p.width) <= s.tx && std::abs(e.height() - p.height) <= s.ty)
+        << "control " << p.id << " at " << e.left << "," << e.top << " " << e.width() << "x"
+        << e.height();
+  }
+  EXPECT_EQ(ChildIds(dialog),
+            (std::vector<int>{IDC_DRV_DRIVE, IDC_LBL_DRIVE, IDC_DIR_FOLDERS, IDC_LBL_FOLDERS,
+                              IDC_FIL_FILES, IDC_LBL_FILES, IDC_CMD_OK, IDC_CMD_CANCEL}));
+  HWND folders = ::GetDlgItem(dialog, IDC_DIR_FOLDERS);
+  EXPECT_EQ(SelectedText(folders), sandbox.dir());
+  const Lines entries = ListTexts(folders);
+  EXPECT_EQ(Lines(entries.end() - std::min<std::size_t>(2, entries.size()), entries.end()),
+            (Lines{sandbox.Path("empty"), sandbox.Path("Nested")}))
+      << "subfolders in case-blind order, the hidden one left out";
+  EXPECT_EQ(SelectedText(::GetDlgItem(dialog, IDC_DRV_DRIVE), true), "c:");
+  EXPECT_EQ(ListTexts(::GetDlgItem(dialog, IDC_FIL_FILES)), (Lines{"a.tarninfo", "B.tarninfo"}));
+}
+
+TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
+  Sandbox sandbox("file-dialog");
+  for (const char* folder : {"empty", "Nested", ".git"})
+    ::CreateDirectoryA(sandbox.Path(folder).c_str(), nullptr);
+  ::SetFileAttributesA(sandbox.Path(".git").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteFile(sandbox.Path("a.tarninfo"), "AppName=A\r\n");
+  WriteFile(sandbox.Path("B.tarninfo"), "AppName=B\r\n");
+  for (const char* other : {"notes.txt", "old.tarninfo.bak", "empty\\note.txt"})
+    WriteFile(sandbox.Path(other), "x");
+  WriteFile(sandbox.Path("Nested\\deep.tarninfo"), "AppName=Deep\r\n");
+  const std::string root_file = "C:\\tarn-e2e-root.tarninfo";
+  WriteFile(root_file, "AppName=Root\r\n");
+  WriteFile(sandbox.Path("start.info"), kScript);
+  RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("start.info")));
+  RunToWindow(tool);
+
+  // A user's action on a list: select the entry that ends with `text`, then notify.
+  auto pick = [&](HWND dialog, int id, const std::string& text, int code) {
+    HWND list = ::GetDlgItem(dialog, id);
+    const bool combo = id == IDC_DRV_DRIVE;
+    const Lines texts = ListTexts(list, combo);
+    const auto at = std::find_if(texts.begin(), texts.end(), [&](const std::string& t) {
+      return t.size() >= text.size() && t.compare(t.size() - text.size(), text.size(), text) == 0;
+    });
+    ASSERT_NE(at, texts.end()) << text << " is not listed";
+    ::SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, at - texts.begin(), 0);
+    tool.Command(dialog, id, code);
+  };
+  auto press = [&](HWND dialog, int id) { tool.Command(dialog, id, BN_CLICKED); };
+  auto files = [](HWND dialog) { return ListTexts(::GetDlgItem(dialog, IDC_FIL_FILES)); };
+  const Lines unchanged{"AppName=Shown", "File=C:\\no-such-file.dll"};
   const struct {
     const char* what;
-    int list_id, code;
-    std::string entry;
-    std::vector<std::string> items;
+    std::function<void(HWND)> user;
+    Lines items;  // the item list afterwards
   } cases[] = {
-      {"double-click on a file", IDC_FIL_FILES, LBN_DBLCLK, "second.tarninfo", {"AppName=Second"}},
-      {"folder double-clicked, then a file",
-       IDC_DIR_FOLDERS,
-       LBN_DBLCLK,
-       sandbox.Path("nested"),
+      {"Cancel", [&](HWND d) { press(d, IDC_CMD_CANCEL); }, unchanged},
+      {"the close box", [&](HWND d) { ::PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, unchanged},
+      {"OK on a folder without info files",
+       [&](HWND d) {
+         pick(d, IDC_DIR_FOLDERS, "\\empty", LBN_DBLCLK);
+         EXPECT_EQ(files(d), Lines{});
+         press(d, IDC_CMD_OK);
+       },
+       unchanged},
+      {"OK without a selection", [&](HWND d) { press(d, IDC_CMD_OK); }, {"AppName=A"}},
+      {"a file double-clicked",
+       [&](HWND d) { pick(d, IDC_FIL_FILES, "B.tarninfo", LBN_DBLCLK); },
+       {"AppName=B"}},
+      {"a subfolder double-clicked, then OK",
+       [&](HWND d) {
+         pick(d, IDC_DIR_FOLDERS, "\\Nested", LBN_DBLCLK);
+         HWND folders = ::GetDlgItem(d, IDC_DIR_FOLDERS);
+         EXPECT_EQ(SelectedText(folders), sandbox.Path("Nested"));
+         EXPECT_EQ(ListTexts(folders).back(), sandbox.Path("Nested")) << "it has no subfolders";
+         EXPECT_EQ(files(d), Lines{"deep.tarninfo"});
+         press(d, IDC_CMD_OK);
+       },
        {"AppName=Deep"}},
+      {"a file selected, then OK",
+       [&](HWND d) {
+         pick(d, IDC_FIL_FILES, "a.tarninfo", LBN_SELCHANGE);
+         press(d, IDC_CMD_OK);
+       },
+       {"AppName=A"}},
+      {"a subfolder clicked once: the files follow, the folders stay",
+       [&](HWND d) {
+         const Lines before = ListTexts(::GetDlgItem(d, IDC_DIR_FOLDERS));
+         pick(d, IDC_DIR_FOLDERS, "\\Nested", LBN_SELCHANGE);
+         EXPECT_EQ(ListTexts(::GetDlgItem(d, IDC_DIR_FOLDERS)), before);
+         EXPECT_EQ(files(d), Lines{"deep.tarninfo"});
+         press(d, IDC_CMD_OK);
+       },
+       {"AppName=Deep"}},
+      {"a file in a drive's root",
+       [&](HWND d) {
+         pick(d, IDC_DRV_DRIVE, "c:", CBN_SELCHANGE);
+         EXPECT_EQ(ListTexts(::GetDlgItem(d, IDC_DIR_FOLDERS)).front(), "C:\\");
+         pick(d, IDC_DIR_FOLDERS, "C:\\", LBN_DBLCLK);
+         EXPECT_EQ(SelectedText(::GetDlgItem(d, IDC_DIR_FOLDERS)), "C:\\");
+         pick(d, IDC_FIL_FILES, "tarn-e2e-root.tarninfo", LBN_DBLCLK);
+       },
+       {"AppName=Root"}},
   };
   for (const auto& c : cases) {
     tool.Click(IDC_CMD_OPEN);
     HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS);
     ASSERT_NE(dialog, nullptr) << c.what;
-    EXPECT_EQ(WindowText(dialog), text::kFileDialogTitle);
-    HWND folders = ::GetDlgItem(dialog, IDC_DIR_FOLDERS);
-    HWND files = ::GetDlgItem(dialog, IDC_FIL_FILES);
-    const std::vector<std::string> entries = ListTexts(folders);
-    const LRESULT current = ::SendMessageW(folders, LB_GETCURSEL, 0, 0);
-    ASSERT_GE(current, 0);
-    EXPECT_EQ(entries[current], sandbox.dir()) << "starts in the program's folder";
-    EXPECT_EQ(entries.back(), sandbox.Path("nested"));
-    EXPECT_EQ(
-        ListTexts(::GetDlgItem(dialog, IDC_DRV_DRIVE),
-                  true)[::SendMessageW(::GetDlgItem(dialog, IDC_DRV_DRIVE), CB_GETCURSEL, 0, 0)],
-        "c:");
-    EXPECT_EQ(ListTexts(files), (std::vector<std::string>{"first.tarninfo", "second.tarninfo"}));
-    HWND list = ::GetDlgItem(dialog, c.list_id);
-    const std::vector<std::string> texts = ListTexts(list);
-    const auto at = std::find(texts.begin(), texts.end(), c.entry);
-    ASSERT_NE(at, texts.end()) << c.entry;
-    ::SendMessageW(list, LB_SETCURSEL, at - texts.begin(), 0);
-    tool.Command(dialog, c.list_id, c.code);
-    if (c.list_id == IDC_DIR_FOLDERS) {
-      EXPECT_EQ(ListTexts(files), std::vector<std::string>{"deep.tarninfo"});
-      tool.Command(dialog, IDC_FIL_FILES, LBN_DBLCLK);
-    }
-    EXPECT_FALSE(::IsWindow(dialog)) << c.what;
+    ExpectDialogAtStart(dialog, sandbox);
+    c.user(dialog);
+    // The modal loop ends a little after the dialog is hidden; the file is loaded after it.
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << c.what;
+    WaitUntil([&] { return tool.Items() == c.items && tool.LogText().empty(); });
     EXPECT_EQ(tool.Items(), c.items) << c.what;
-    EXPECT_TRUE(tool.IsEnabled(IDC_CMD_GET_INFO));
+    EXPECT_EQ(tool.LogText(), "") << c.what;
+    EXPECT_TRUE(tool.IsEnabled(IDC_CMD_GET_INFO)) << c.what;
   }
+  ::DeleteFileA(root_file.c_str());
   EXPECT_TRUE(tool.Close());
 }
 
