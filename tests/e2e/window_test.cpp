@@ -189,6 +189,12 @@ TEST(WindowCommands, CopyPutsExactlyThePaneOrItsSelectionOnTheClipboard) {
   EXPECT_EQ(copy(IDM_EDIT_COPY), pane.substr(5, 20));
   ::SendMessageA(tool.Control(IDC_TXT_LOG), EM_SETSEL, 7, 7);
   EXPECT_EQ(copy(IDM_EDIT_COPY), std::nullopt) << "nothing selected";
+  // A run writes at the end of the pane, wherever the caret stands.
+  const std::optional<std::string> saved = ReadFile(sandbox.LogPath());
+  tool.Click(IDC_CMD_GET_INFO);
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile(sandbox.LogPath()) != saved; })) << "the save";
+  EXPECT_GT(tool.LogText().size(), pane.size());
+  EXPECT_EQ(tool.LogText().substr(0, pane.size()), pane);
   ::SendMessageA(tool.Control(IDC_TXT_LOG), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
   copy(IDM_EDIT_COPY_ALL);
   EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), std::nullopt) << "an empty pane";
@@ -213,6 +219,7 @@ TEST(WindowCommands, TheKeyboardReachesEveryCommand) {
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << "Esc";
   };
   open_and_cancel({VK_RETURN});
+  EXPECT_FALSE(tool.IsEnabled(IDC_CMD_GET_INFO)) << "a cancelled choice with an empty list";
   // Tab on Open reaches the list, which hands the focus back: Shift+Tab then goes to the pane,
   // which keeps it, as a multi-line text box takes every key.
   tool.PressKeys({VK_TAB});

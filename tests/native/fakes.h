@@ -2,7 +2,9 @@
 // runs a main form over them.
 #pragma once
 
+#include <algorithm>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -16,10 +18,11 @@ namespace tarn::testing {
 
 using Lines = std::vector<std::string>;
 
-// A failure as a platform call raises it; an empty description stands for an exception without
-// one, which the tool must still describe.
+// A failure as a platform call raises it. An empty description stands for an exception without
+// one and "(bad_alloc)" for memory running out, which the tool must still describe.
 [[noreturn]] inline void Raise(const std::string& description) {
   if (description.empty()) throw std::runtime_error("");
+  if (description == "(bad_alloc)") throw std::bad_alloc();
   throw Failure(description);
 }
 
@@ -27,9 +30,9 @@ class FakeFileSystem final : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
-  std::map<std::string, std::string> refuse;      // path -> the failure every access raises
-  std::map<std::string, LocalDateTime> times;     // modification times; others get kFileTime
-  std::map<std::string, FixedFileInfo> versions;  // files with version information
+  std::map<std::string, std::string> refuse;          // path -> the failure every access raises
+  std::map<std::string, LocalDateTime> times;         // modification times; others get kFileTime
+  std::map<std::string, FixedFileInfo> versions;      // files with version information
   std::map<std::string, std::string> refuse_version;  // path -> the version query's failure
   static constexpr LocalDateTime kFileTime{2025, 3, 4, 10, 20, 30};
 
@@ -148,10 +151,10 @@ class FakePane final : public LogPane {
  public:
   std::string text;
   std::size_t selection_start = 0, selection_length = 0;
-  bool broken = false;
+  std::optional<std::string> failure;  // what every append raises
 
   void Append(std::string_view more) override {
-    if (broken) Raise("Out of memory");
+    if (failure) Raise(*failure);
     text.append(more);
   }
   std::string Text() override { return text; }
@@ -165,15 +168,11 @@ class FakeView final : public MainView {
   FakePane pane;
   bool get_info_enabled = false;
   std::string chosen_file;  // what the file dialog answers
-  int dialogs_shown = 0;
 
   ItemList& Items() override { return items; }
   LogPane& Log() override { return pane; }
   void EnableGetInfo(bool enabled) override { get_info_enabled = enabled; }
-  std::string FileDialog(std::string_view, std::string_view) override {
-    ++dialogs_shown;
-    return chosen_file;
-  }
+  std::string FileDialog(std::string_view, std::string_view) override { return chosen_file; }
 };
 
 // A main form over the fakes.
@@ -196,13 +195,18 @@ struct Rig {
     if (start < pane.size()) lines.push_back("(no line end) " + pane.substr(start));
     return lines;
   }
-  // The entries after the report header (a rule, the date line, a rule), which must open the
-  // pane; the date line of the fake clock's default time is "Date/Time:  6/12/2026 14:5:9".
+  // The report header (a rule, the date line of the fake clock, a rule), then these lines.
+  static Lines WithHeader(const Lines& entries) {
+    const std::string rule(80, '=');
+    Lines lines{rule, "Date/Time:  6/12/2026 14:5:9", rule};
+    lines.insert(lines.end(), entries.begin(), entries.end());
+    return lines;
+  }
+  // The entries after the report header, which must open the pane.
   Lines Entries() const {
     const Lines lines = PaneLines();
-    const std::string rule(80, '=');
-    if (lines.size() < 3 || lines[0] != rule || lines[1].rfind("Date/Time:  ", 0) != 0 ||
-        lines[2] != rule)
+    const Lines header = WithHeader({});
+    if (lines.size() < 3 || !std::equal(header.begin(), header.end(), lines.begin()))
       return {"(no report header) " + view.pane.text};
     return Lines(lines.begin() + 3, lines.end());
   }

@@ -1,0 +1,48 @@
+#!/bin/bash
+# Plants one fault at a time in the core (scripts/planted-faults.txt), rebuilds, and runs the
+# suites from the fastest on until one of them fails; prints which caught each fault, or
+# "SURVIVED". The tree is restored after each fault. Usage: plant-faults.sh [TREE]
+set -u -o pipefail
+root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
+faults=$(cd "$(dirname "$0")" && pwd)/planted-faults.txt
+cd "$root"
+source scripts/wine-env.sh
+export LC_ALL=C.UTF-8
+wine_env_start "$root/build/win64" own-display >/dev/null 2>&1
+trap wine_env_stop EXIT
+log=$(mktemp)
+
+suites() {  # prints the first suite that fails, or nothing
+  scripts/build.sh native >"$log" 2>&1 || { echo "native build"; return; }
+  timeout 120 build/native/core_tests >"$log" 2>&1 || { echo "core tests"; return; }
+  scripts/build.sh win64 >"$log" 2>&1 || { echo "win64 build"; return; }
+  (cd build/win64 && timeout 600 wine ./e2e_tests.exe --exe="Z:$root/build/win64/tarninfo.exe" \
+     --cases="Z:$root/tests/e2e/cases" </dev/null >"$log" 2>&1) || { echo "end-to-end"; return; }
+  (cd build/win64 && timeout 300 wine ./platform_tests.exe </dev/null >"$log" 2>&1) ||
+    { echo "platform"; return; }
+  TARN_WIN_BUILD="$root/build/win64" timeout 300 bash tests/wine/version_diff.sh >"$log" 2>&1 ||
+    { echo "version comparison"; return; }
+}
+
+caught=0 total=0
+while IFS='|' read -r name file old new; do
+  [ -z "$name" ] || [ "${name:0:1}" = "#" ] && continue
+  total=$((total + 1))
+  if ! python3 - "$file" "$old" "$new" <<'PY'
+import sys
+path, old, new = sys.argv[1], sys.argv[2].replace('{NL}', '\n'), sys.argv[3].replace('{NL}', '\n')
+text = open(path).read()
+if text.count(old) != 1:
+    sys.exit(1)
+open(path, 'w').write(text.replace(old, new))
+PY
+  then
+    echo "$name: NOT PLANTED (the text is not found once in $file)"
+    continue
+  fi
+  by=$(suites)
+  git checkout -q -- "$file"
+  if [ -n "$by" ]; then caught=$((caught + 1)); echo "$name: caught by $by"; else echo "$name: SURVIVED"; fi
+done <"$faults"
+scripts/build.sh native >/dev/null 2>&1; scripts/build.sh win64 >/dev/null 2>&1
+echo "planted faults: $caught of $total caught"

@@ -1,0 +1,181 @@
+// Every injected failure of the platform, and where its report ends: in the log, in a box, or
+// nowhere; and what the run does next.
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "services/error_string.h"
+#include "services/failure.h"
+
+namespace tarn {
+namespace {
+
+using testing::Lines;
+using testing::Rig;
+
+TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
+  const std::string kBig(40000, 'x');
+  const struct {
+    const char* what;
+    std::function<void(Rig&)> arrange;
+    Lines items;  // the script run, unless `act` does something else
+    std::function<void(Rig&)> act;
+    Lines pane;  // the pane's lines afterwards
+    std::vector<std::string> boxes;
+    bool saved;  // whether the log file ends with the pane
+  } cases[] = {
+      {"a file that vanishes before its date is read",
+       [](Rig& r) {
+         r.files.files["C:\\gone.dll"] = "MZ";
+         r.files.refuse["C:\\gone.dll"] = "Permission denied";
+       },
+       {"File=C:\\gone.dll", "AppName=after"},
+       nullptr,
+       Rig::WithHeader({"", "File: C:\\gone.dll", "[frmMain.GetFileInfo] Permission denied",
+                        "Application name = after", ""}),
+       {},
+       true},
+      {"a version query that fails",
+       [](Rig& r) {
+         r.files.files["C:\\a.dll"] = "MZ";
+         r.files.refuse_version["C:\\a.dll"] = "(bad_alloc)";
+       },
+       {"FILE=C:\\a.dll"},
+       nullptr,
+       Rig::WithHeader(
+           {"", "File: C:\\a.dll", "   File Date: 4/3/2025 10:20:30", "   Version: ", ""}),
+       {"[frmMain.GetFileVersion] Out of memory"},
+       true},
+      {"a pane that takes nothing",
+       [](Rig& r) { r.view.pane.failure = ""; },
+       {"AppName=A"},
+       nullptr,
+       {},
+       std::vector<std::string>(5, "[frmMain.LogEntry] Unexpected error"),
+       true},
+      {"a folder where the log file belongs",
+       [](Rig& r) { r.files.folders.insert(r.LogPath()); },
+       {"AppName=A"},
+       nullptr,
+       Rig::WithHeader({"Application name = A", ""}),
+       {"[frmMain.SaveLog] Permission denied"},
+       false},
+      {"a log file that refuses access",
+       [&](Rig& r) {
+         r.files.files[r.LogPath()] = kBig;
+         r.files.refuse[r.LogPath()] = "Permission denied";
+       },
+       {},
+       nullptr,
+       Rig::WithHeader({""}),
+       {"[frmMain.SaveLog] Permission denied"},
+       false},
+      {"a list that shrinks under the run",
+       [](Rig& r) { r.view.items.claimed_count = 3; },
+       {"AppName=A"},
+       nullptr,
+       Rig::WithHeader({"Application name = A"}),
+       {"[frmMain.Process] Invalid property array index"},
+       true},
+      {"a shell that fails: the folders are empty text, silently",
+       [](Rig& r) { r.shell.broken = true; },
+       {"AppName=%ProgramFiles%|%CommonFilesFolder%|%SystemFolder%"},
+       nullptr,
+       Rig::WithHeader({"Application name = ||", ""}),
+       {},
+       true},
+      {"an info file that cannot be read",
+       [](Rig& r) {
+         r.view.items.lines = {"old line"};
+         r.view.pane.text = "old report\r\n";
+         r.view.get_info_enabled = true;
+       },
+       {},
+       [](Rig& r) {
+         std::string path = "C:\\missing.tarninfo";
+         r.form.LoadInfoFile(path);
+         EXPECT_TRUE(r.view.items.lines.empty());
+         EXPECT_TRUE(r.view.get_info_enabled);
+       },
+       {"old report"},
+       {"[frmMain.LoadInfoFile] File not found"},
+       false},
+      {"an info file longer than the list takes",
+       [](Rig& r) {
+         for (int i = 0; i < kMaxItemLines + 5; ++i)
+           r.files.files["C:\\big.tarninfo"] += "File=" + std::to_string(i) + "\r\n";
+       },
+       {},
+       [](Rig& r) {
+         std::string path = "C:\\big.tarninfo";
+         r.form.LoadInfoFile(path);
+         EXPECT_EQ(r.view.items.lines.size(), std::size_t{kMaxItemLines});
+         EXPECT_EQ(r.view.items.lines.back(), "File=" + std::to_string(kMaxItemLines - 1));
+       },
+       {},
+       {"[frmMain.LoadInfoFile] The info file has more than 32767 lines; only the first 32767 "
+        "were loaded."},
+       false},
+      {"a busy clipboard: nothing is said",
+       [](Rig& r) {
+         r.view.pane.text = "report\r\n";
+         r.desktop.clipboard_busy = true;
+       },
+       {},
+       [](Rig& r) {
+         r.form.CopyAllText();
+         r.form.CopyText();
+         EXPECT_EQ(r.desktop.clipboard, "old clipboard text");
+       },
+       {"report"},
+       {},
+       false},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    c.arrange(rig);
+    if (c.act)
+      c.act(rig);
+    else
+      rig.Run(c.items);
+    EXPECT_EQ(rig.PaneLines(), c.pane) << c.what;
+    std::vector<std::string> boxes;
+    for (const auto& box : rig.desktop.boxes) {
+      boxes.push_back(box.text);
+      EXPECT_EQ(box.icon, BoxIcon::kExclamation) << c.what;
+    }
+    EXPECT_EQ(boxes, c.boxes) << c.what;
+    const std::string& log = rig.files.files[rig.LogPath()];
+    const std::string tail = rig.view.pane.text + "\r\n";
+    EXPECT_EQ(
+        log.size() >= tail.size() && log.compare(log.size() - tail.size(), tail.size(), tail) == 0,
+        c.saved)
+        << c.what;
+  }
+}
+
+TEST(Failures, TheErrorTextAndTheSystemsDescriptions) {
+  const std::tuple<const char*, const char*, int, const char*> prefixes[] = {
+      {"frmMain", "GetFileInfo", 0, "[frmMain.GetFileInfo] D"},
+      {"Win32API", "GetSystemFolder", 0, "[Win32API.GetSystemFolder] D"},
+      {"frmMain", "Process", 12, "[frmMain.Process (12)] D"},
+      {"frmMain", "", 0, "[frmMain] D"},
+      {"", "GetFileInfo", 0, "[GetFileInfo] D"},
+      {"", "", -7, "[ (-7)] D"},
+      {"", "", 0, "D"},
+  };
+  for (const auto& [module, procedure, line, expected] : prefixes)
+    EXPECT_EQ(ErrorString("D", procedure, line, module), expected);
+  const std::tuple<std::uint32_t, const char*, const char*> codes[] = {
+      {2, "The system cannot find the file specified.\r\n", "File not found"},
+      {0x80070005, "", "Permission denied"},
+      {0x800401F3, "", "ActiveX component can't create object"},
+      {1234, "Some platform text.\r\n", "Some platform text."},
+      {0x8000FFFF, " \r\n", "Unexpected error (0x8000FFFF)"},
+  };
+  for (const auto& [code, platform_text, expected] : codes)
+    EXPECT_EQ(DescribeSystemError(code, platform_text), expected) << code;
+}
+
+}  // namespace
+}  // namespace tarn
