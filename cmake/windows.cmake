@@ -38,7 +38,6 @@ if(TARN_TESTS)
   target_link_options(platform_tests PRIVATE ${TARN_STATIC_LINK})
   add_test(NAME platform_tests COMMAND platform_tests
            --gtest_output=xml:${TARN_RESULTS}/platform_tests.xml)
-  include(tests/win32/fixtures/fixtures.cmake)
 
   file(GLOB TARN_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
   add_executable(e2e_tests ${TARN_E2E_TESTS})
@@ -46,10 +45,11 @@ if(TARN_TESTS)
   target_include_directories(e2e_tests PRIVATE tests src)
   target_link_options(e2e_tests PRIVATE ${TARN_STATIC_LINK})
   add_dependencies(e2e_tests tarninfo)
+  include(tests/win32/fixtures/fixtures.cmake)
   add_test(NAME e2e_tests COMMAND e2e_tests
            --gtest_output=xml:${TARN_RESULTS}/e2e_tests.xml
            --exe=Z:$<TARGET_FILE:tarninfo>
-           --cases=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases)
+           --cases=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases --fixtures=Z:${TARN_FIXTURE_DIR})
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
   set_tests_properties(platform_tests PROPERTIES TIMEOUT 300)
 endif()

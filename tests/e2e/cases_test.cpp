@@ -1,10 +1,12 @@
-// Runs every tests/e2e/cases/*.case through the real tarninfo.exe.
+// Runs every tests/e2e/cases/*.case through the real tarninfo.exe; the format is described in
+// docs/TESTING.md.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <regex>
 
-#include "e2e/case_file.h"
 #include "e2e/driver.h"
 #include "e2e/sandbox.h"
 #include "ui/resource.h"
@@ -12,7 +14,89 @@
 namespace tarn::e2e {
 namespace {
 
-constexpr char kTitle[] = "Tarn Application Information";
+using Lines = std::vector<std::string>;
+using Values = std::map<std::string, std::string>;
+
+std::string Expand(std::string text, const Values& values) {
+  for (const auto& [key, value] : values) {
+    const std::string token = "{" + key + "}";
+    for (std::size_t at = text.find(token); at != std::string::npos;
+         at = text.find(token, at + value.size()))
+      text.replace(at, token.size(), value);
+  }
+  return text;
+}
+
+// {CR}, {LF}, {TAB} and {xHH}, one byte in hexadecimal.
+std::string Unescape(const std::string& text) {
+  static const std::regex kByte(R"(\{x([0-9A-Fa-f]{2})\})");
+  std::string rest = Expand(text, {{"CR", "\r"}, {"LF", "\n"}, {"TAB", "\t"}}), out;
+  for (std::smatch m; std::regex_search(rest, m, kByte); rest = m.suffix().str())
+    out += m.prefix().str() + static_cast<char>(std::stoi(m[1].str(), nullptr, 16));
+  return out + rest;
+}
+
+// A case's sections, each the list of its lines; placeholders kept.
+std::map<std::string, Lines> ParseCase(const std::string& text) {
+  std::map<std::string, Lines> sections;
+  Lines* section = nullptr;
+  std::string line;
+  for (std::size_t start = 0; start < text.size(); start += line.size() + 1) {
+    line = text.substr(start, text.find('\n', start) - start);
+    const std::string bare =
+        !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+    if (bare.size() > 2 && bare.front() == '[' && bare.back() == ']') {
+      section = &sections[bare.substr(1, bare.size() - 2)];
+    } else if (section && bare == "{HEADER}") {
+      const std::string rule(80, '=');
+      section->insert(section->end(), {rule, "Date/Time:  {DATETIME}", rule});
+    } else if (section) {
+      section->push_back(bare);
+    }
+  }
+  return sections;
+}
+
+// `expected` with {DATETIME} standing for a short date and, unless it is midnight, a time.
+bool LineMatches(const std::string& expected, const std::string& actual) {
+  const std::size_t at = expected.find("{DATETIME}");
+  if (at == std::string::npos) return expected == actual;
+  const std::string before = expected.substr(0, at), after = expected.substr(at + 10);
+  static const std::regex kDateTime(
+      R"([0-9]{1,4}[./-][0-9]{1,2}[./-][0-9]{1,4}( [0-9]{1,2}:[0-9]{2}:[0-9]{2}( ?[AP]M)?)?)");
+  return actual.size() >= before.size() + after.size() && actual.rfind(before, 0) == 0 &&
+         actual.compare(actual.size() - after.size(), after.size(), after) == 0 &&
+         std::regex_match(actual.substr(before.size(), actual.size() - at - after.size()),
+                          kDateTime);
+}
+
+void ExpectLines(const Lines& expected, const std::string& text, const Values& values,
+                 const char* what) {
+  Lines lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back("(no line end) " + text.substr(start));
+  for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i)
+    EXPECT_TRUE(LineMatches(Unescape(Expand(expected[i], values)), lines[i]))
+        << what << " line " << i + 1 << "\n  expected: " << expected[i]
+        << "\n  actual:   " << lines[i];
+  EXPECT_EQ(lines.size(), expected.size()) << what << ":\n" << text;
+}
+
+// Gives the file the local modification time "YYYY-MM-DD HH:MM:SS".
+void SetLocalTime(const std::string& path, const std::string& time) {
+  SYSTEMTIME t{};
+  ASSERT_EQ(std::sscanf(time.c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &t.wYear, &t.wMonth, &t.wDay,
+                        &t.wHour, &t.wMinute, &t.wSecond),
+            6);
+  FILETIME local, utc;
+  ASSERT_TRUE(::SystemTimeToFileTime(&t, &local) && ::LocalFileTimeToFileTime(&local, &utc));
+  HANDLE file =
+      ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &utc)) << path;
+  ::CloseHandle(file);
+}
 
 std::vector<std::string> CaseNames() {
   std::vector<std::string> names;
@@ -23,76 +107,53 @@ std::vector<std::string> CaseNames() {
   return names;
 }
 
-// Gives the file the local modification time "YYYY-MM-DD HH:MM:SS".
-void SetLocalTime(const std::string& path, const std::string& time) {
-  SYSTEMTIME local{};
-  ASSERT_EQ(std::sscanf(time.c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &local.wYear, &local.wMonth,
-                        &local.wDay, &local.wHour, &local.wMinute, &local.wSecond),
-            6)
-      << time;
-  FILETIME local_time, utc;
-  ASSERT_TRUE(::SystemTimeToFileTime(&local, &local_time) &&
-              ::LocalFileTimeToFileTime(&local_time, &utc));
-  HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &utc));
-  ::CloseHandle(file);
-}
-
-// The lines expected of a text, against its lines; {DATETIME} stands for a date and time.
-void ExpectLines(const std::vector<std::string>& expected, const std::string& text,
-                 const std::map<std::string, std::string>& values, const char* what) {
-  const std::vector<std::string> lines = CrLfLines(text);
-  for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i) {
-    const std::string line = Expand(expected[i], values);
-    EXPECT_TRUE(LineMatches(line, lines[i]))
-        << what << " line " << i + 1 << "\n  expected: " << line << "\n  actual:   " << lines[i];
-  }
-  EXPECT_EQ(lines.size(), expected.size()) << what << ":\n" << text;
-}
-
 class InfoFileCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
-  const std::string name = GetParam();
-  const auto text = ReadFile(options().cases + "\\" + name + ".case");
+  const auto text = ReadFile(options().cases + "\\" + GetParam() + ".case");
   ASSERT_TRUE(text.has_value());
-  std::string error;
-  const std::optional<Case> c = ParseCase(name, *text, error);
-  ASSERT_TRUE(c.has_value()) << error;
-
-  Sandbox sandbox(name);
+  std::map<std::string, Lines> c = ParseCase(*text);
+  for (const auto& [name, lines] : c)
+    ASSERT_TRUE(std::string(",files,locked,info,info raw,args,boxes,after,items,get-info,log,pane,")
+                    .find("," + name + ",") != std::string::npos)
+        << "unknown section [" << name << "]";
+  Sandbox sandbox(GetParam());
   const std::string info_path = sandbox.Path("case.tarninfo");
-  const std::map<std::string, std::string> values = {{"DIR", sandbox.dir()}, {"INFO", info_path}};
-  auto path_of = [&](const std::string& file) {
-    const std::string path = Expand(file, values);
+  const Values values = {
+      {"DIR", sandbox.dir()}, {"INFO", info_path}, {"FIXTURES", options().fixtures}};
+  auto path_of = [&](const std::string& name) {
+    const std::string path = Expand(name, values);
     return path.find(':') == std::string::npos ? sandbox.Path(path) : path;
   };
-  for (const CaseFile& file : c->files) {
-    if (file.folder) {
-      ASSERT_TRUE(::CreateDirectoryA(path_of(file.path).c_str(), nullptr)) << file.path;
-      continue;
-    }
-    WriteFile(path_of(file.path), file.bytes);
-    if (file.time) SetLocalTime(path_of(file.path), *file.time);
+  // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME an empty file.
+  for (const std::string& line : c["files"]) {
+    const std::size_t at = line.find(" @ "), eq = line.find(" = ");
+    const std::string name = line.substr(0, std::min(at, eq));
+    if (line.back() == '/')
+      ASSERT_TRUE(::CreateDirectoryA(path_of(name.substr(0, name.size() - 1)).c_str(), nullptr));
+    else
+      WriteFile(path_of(name), eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
+    if (at != std::string::npos) SetLocalTime(path_of(name), line.substr(at + 3));
   }
   std::vector<HANDLE> locks;
-  for (const std::string& file : c->locked) {
-    locks.push_back(::CreateFileA(path_of(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  for (const std::string& name : c["locked"]) {
+    locks.push_back(::CreateFileA(path_of(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
-    ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE) << file;
+    ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE) << name;
   }
-  WriteFile(info_path, Expand(c->info, values));
-  RunningTool tool(sandbox.exe(),
-                   sandbox.CommandLine(Expand(c->args.value_or("\"{INFO}\""), values)));
+  std::string info;
+  for (const std::string& line : c["info"]) info += Unescape(Expand(line, values)) + "\r\n";
+  for (const std::string& line : c["info raw"]) info += Unescape(Expand(line, values));
+  WriteFile(info_path, info);
+  const std::string args = c.count("args") ? (c["args"].empty() ? "" : c["args"][0]) : "\"{INFO}\"";
+  RunningTool tool(sandbox.exe(), sandbox.CommandLine(Expand(args, values)));
   ASSERT_TRUE(tool.started());
 
-  for (const std::string& expected : c->boxes) {
+  for (const std::string& expected : c["boxes"]) {
     std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow();
-    ASSERT_TRUE(box.has_value()) << "expected the box: " << Expand(expected, values);
-    EXPECT_EQ(box->title, kTitle);
-    EXPECT_EQ(box->text, Expand(expected, values));
+    ASSERT_TRUE(box.has_value()) << "expected the box: " << expected;
+    EXPECT_EQ(box->title, "Tarn Application Information");
+    EXPECT_EQ(box->text, Unescape(Expand(expected, values)));
     tool.Answer(*box);
   }
   while (std::optional<MessageBoxSeen> extra = tool.WaitForBoxOrWindow()) {
@@ -100,34 +161,29 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
     tool.Answer(*extra);
   }
   ASSERT_NE(tool.main_window(), nullptr);
-  EXPECT_EQ(WindowText(tool.main_window()), kTitle);
-
-  for (const std::string& action : c->after) {
-    (void)action;  // "get-info", the only one: the run ends with the save of its log
+  EXPECT_EQ(WindowText(tool.main_window()), "Tarn Application Information");
+  for (const std::string& action : c["after"]) {
+    ASSERT_EQ(action, "get-info");  // a run, which ends with the save of its log
     const std::optional<std::string> before = ReadFile(sandbox.LogPath());
     tool.Click(IDC_CMD_GET_INFO);
     EXPECT_TRUE(WaitUntil([&] { return ReadFile(sandbox.LogPath()) != before; })) << action;
   }
-  if (c->items) {
-    std::vector<std::string> expected;
-    for (const std::string& item : *c->items) expected.push_back(Expand(item, values));
+  if (c.count("items")) {
+    Lines expected;
+    for (const std::string& item : c["items"]) expected.push_back(Unescape(Expand(item, values)));
     EXPECT_EQ(tool.Items(), expected);
   }
-  if (c->get_info_enabled) {
-    EXPECT_EQ(tool.IsEnabled(IDC_CMD_GET_INFO), *c->get_info_enabled);
+  if (c.count("get-info")) {
+    EXPECT_EQ(tool.IsEnabled(IDC_CMD_GET_INFO), c["get-info"] == Lines{"enabled"});
   }
 
   const std::string pane = tool.LogText();
   const std::optional<std::string> log = ReadFile(sandbox.LogPath());
-  if (c->log) {
-    ASSERT_TRUE(log.has_value()) << "no log file beside the exe";
-    ExpectLines(*c->log, *log, values, "log file");
-  } else {
-    EXPECT_FALSE(log.has_value()) << "no log file was expected";
-  }
-  if (c->pane) {
-    ExpectLines(*c->pane, pane + "\r\n", values, "log pane");
-  } else if (c->log && log) {
+  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
+  if (log && c.count("log")) ExpectLines(c["log"], *log, values, "log file");
+  if (c.count("pane")) {
+    ExpectLines(c["pane"], pane + "\r\n", values, "log pane");
+  } else if (log) {
     // Each save writes the pane's text and one more line break.
     EXPECT_TRUE(log->size() >= pane.size() + 2 &&
                 log->compare(log->size() - pane.size() - 2, std::string::npos, pane + "\r\n") == 0)

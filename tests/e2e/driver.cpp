@@ -196,10 +196,6 @@ void RunningTool::Command(HWND window, int id, int code) {
                         &ignored);
 }
 
-void RunningTool::Click(int id) {
-  ::PostMessageA(Control(id), BM_CLICK, 0, 0);
-}
-
 void RunningTool::PressKeys(std::initializer_list<WORD> keys, HWND window) {
   ::SetForegroundWindow(window ? window : main_);
   std::vector<INPUT> inputs;
@@ -226,10 +222,6 @@ std::string RunningTool::LogText() const {
 bool RunningTool::Close(DWORD timeout_ms) {
   if (main_ != nullptr) ::PostMessageA(main_, WM_CLOSE, 0, 0);
   return Ends(timeout_ms);
-}
-
-bool RunningTool::Ends(DWORD timeout_ms) const {
-  return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
 }
 
 }  // namespace tarn::e2e

@@ -1,6 +1,5 @@
-// Drives a running tarninfo.exe from another process, as a user would see it: its message
-// boxes, its controls and its log file. Nothing here waits for "idle": a caller that acts waits
-// for the effect it expects, with test::WaitUntil.
+// Drives a running tarninfo.exe from another process, as a user sees it. Nothing here waits for
+// "idle": whoever acts waits for the effect it expects, with WaitUntil.
 #pragma once
 
 #include <windows.h>
@@ -18,49 +17,44 @@ using test::WaitUntil;
 
 struct MessageBoxSeen {
   HWND hwnd = nullptr;
-  std::string title;
-  std::string text;
+  std::string title, text;
 };
 
 class RunningTool {
  public:
-  // Starts `exe` with exactly `command_line` (which, as on Windows, begins with the program).
+  // Starts `exe` with exactly `command_line`, which begins with the program as on Windows.
   RunningTool(const std::string& exe, const std::string& command_line);
   RunningTool(const RunningTool&) = delete;
   RunningTool& operator=(const RunningTool&) = delete;
   ~RunningTool();
 
   bool started() const { return process_ != nullptr; }
-
-  // Waits until a message box of the tool is up (returned) or its main window is visible
-  // (nothing returned). Fails the test on timeout.
+  // A message box of the tool once one is up, or nothing once its main window is shown, which
+  // is after the start-up's run. Fails the test on timeout.
   std::optional<MessageBoxSeen> WaitForBoxOrWindow(DWORD timeout_ms = 60000);
-  // The message box that is up now, if any.
   std::optional<MessageBoxSeen> FindBox() const;
-  // Presses a button of a message box (IDOK, IDCANCEL...) and waits until the box is gone.
+  // Presses a button of a message box and waits until the box is gone.
   void Answer(const MessageBoxSeen& box, int button = IDOK);
+  // A visible top-level window of the tool of this class, once it is up; null on timeout.
+  HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const;
+  HWND Focus() const;
+  // Presses the keys together and releases them, as the user would, into `window` (the main
+  // window when null), which comes to the front first.
+  void PressKeys(std::initializer_list<WORD> keys, HWND window = nullptr);
+  // A command from a control of `window`, handled on return unless it opens a modal window.
+  void Command(HWND window, int id, int code = 0);
+  void Click(int id) { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
 
   HWND main_window() const { return main_; }
-  // A visible top-level window of the tool with this class, once it is up; null on timeout.
-  HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const;
-  // The control that has the keyboard focus in the tool.
-  HWND Focus() const;
-  // Presses the keys together and releases them in reverse order, as the user would; `window`
-  // (the main window when null) is brought to the front first.
-  void PressKeys(std::initializer_list<WORD> keys, HWND window = nullptr);
-  // A command as a control of `window` sends it; handled when this returns, unless it opens a
-  // modal window.
-  void Command(HWND window, int id, int code = 0);
-  // Clicks a button of the main window; returns at once.
-  void Click(int id);
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   std::vector<std::string> Items() const;
   std::string LogText() const;
   bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
-  // Closes the main window with its close box; true when the program then ends.
+  // The close box; true when the program then ends.
   bool Close(DWORD timeout_ms = 30000);
-  // True when the program ends within the time.
-  bool Ends(DWORD timeout_ms = 30000) const;
+  bool Ends(DWORD timeout_ms = 30000) const {
+    return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
+  }
 
  private:
   std::vector<HWND> TopLevelWindows() const;
@@ -71,9 +65,8 @@ class RunningTool {
 };
 
 std::string WindowText(HWND window);
-// The entries of another process's list box (LB_) or combo box (CB_).
+// The entries of another process's list box, or combo box, and the selected one.
 std::vector<std::string> ListTexts(HWND list, bool combo = false);
-// The selected entry of another process's list box or combo box; empty when none is.
 std::string SelectedText(HWND list, bool combo = false);
 // The text on the clipboard; nothing when it holds no text.
 std::optional<std::string> ClipboardText();

@@ -1,4 +1,5 @@
-// The end-to-end tests: --exe=<tarninfo.exe> --cases=<folder of .case files>, then gtest's own.
+// The end-to-end tests: --exe=<tarninfo.exe> --cases=<folder of .case files>
+// --fixtures=<folder of the built fixtures>, then gtest's own.
 #include <windows.h>
 
 #include <cstring>
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
       tarn::e2e::options().exe = argv[i] + 6;
     else if (std::strncmp(argv[i], "--cases=", 8) == 0)
       tarn::e2e::options().cases = argv[i] + 8;
+    else if (std::strncmp(argv[i], "--fixtures=", 11) == 0)
+      tarn::e2e::options().fixtures = argv[i] + 11;
     else
       argv[kept++] = argv[i];
   }

@@ -9,8 +9,9 @@
 namespace tarn::e2e {
 
 struct Options {
-  std::string exe;    // the built tarninfo.exe
-  std::string cases;  // the folder of *.case files
+  std::string exe;       // the built tarninfo.exe
+  std::string cases;     // the folder of *.case files
+  std::string fixtures;  // the folder of the built fixtures
 };
 Options& options();
 
