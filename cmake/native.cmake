@@ -19,3 +19,16 @@ if(TARN_TESTS)
   add_test(NAME core_tests COMMAND core_tests
            --gtest_output=xml:${CMAKE_BINARY_DIR}/test-results/core_tests.xml)
 endif()
+
+# The fuzz target of the loader and the runner (clang only): scripts/fuzz.sh builds and runs it.
+option(TARN_FUZZ "Build the libFuzzer target" OFF)
+if(TARN_FUZZ)
+  set(TARN_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+      -fno-sanitize-recover=all)
+  target_compile_options(tarn_core PRIVATE ${TARN_FUZZ_FLAGS})
+  add_executable(runner_fuzz tests/fuzz/runner_fuzz.cpp)
+  target_link_libraries(runner_fuzz PRIVATE tarn_core)
+  target_include_directories(runner_fuzz PRIVATE tests)
+  target_compile_options(runner_fuzz PRIVATE ${TARN_FUZZ_FLAGS})
+  target_link_options(runner_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
+endif()

@@ -3,9 +3,9 @@
 
 #include <utility>
 
+#include "form/main_form.h"
 #include "services/special_folders.h"
 #include "services/texts.h"
-#include "form/main_form.h"
 
 namespace tarn {
 namespace {
@@ -61,7 +61,10 @@ std::string ReplaceToken(std::string_view value, std::string_view token, std::st
 void MainForm::ReplaceVariables(std::string& value, bool& skip) noexcept {
   skip = false;
   ErrorState errors;
-  for (const auto& [name, variable] : kVariables) {
+  // Not a structured binding: the lambdas below capture the name, which clang 14 refuses.
+  for (const auto& entry : kVariables) {
+    const std::string_view name = entry.first;
+    const Variable variable = entry.second;
     std::string token;
     bool occurs = false;
     errors.Attempt([&] {
