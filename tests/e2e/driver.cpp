@@ -13,21 +13,6 @@ std::string ClassName(HWND window) {
   return name;
 }
 
-// The prompt of a standard message box: the static control that holds text.
-std::string BoxText(HWND box) {
-  if (HWND text = ::GetDlgItem(box, 0xFFFF)) return WindowText(text);
-  std::string found;
-  ::EnumChildWindows(
-      box,
-      [](HWND child, LPARAM param) -> BOOL {
-        if (ClassName(child) != "Static") return TRUE;
-        *reinterpret_cast<std::string*>(param) = WindowText(child);
-        return reinterpret_cast<std::string*>(param)->empty();
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 std::string Narrow(const std::wstring& wide) {
   std::string text(wide.size() * 2, '\0');
   text.resize(static_cast<std::size_t>(
@@ -41,8 +26,9 @@ std::string Narrow(const std::wstring& wide) {
 std::string WindowText(HWND window) {
   // The tool may be busy for a while (painting a long report) before it answers.
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length))
-    return "(no answer)";
+  if (!window ||
+      !::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length))
+    return {};
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
   ::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
@@ -95,7 +81,8 @@ std::vector<HWND> RunningTool::TopLevelWindows() const {
 std::optional<MessageBoxSeen> RunningTool::FindBox() const {
   for (HWND window : TopLevelWindows()) {
     if (!::IsWindowVisible(window) || ClassName(window) != "#32770") continue;
-    MessageBoxSeen box{window, WindowText(window), BoxText(window)};
+    // A standard message box holds its prompt in the static control 0xFFFF.
+    MessageBoxSeen box{window, WindowText(window), WindowText(::GetDlgItem(window, 0xFFFF))};
     if (!box.text.empty()) return box;
   }
   return std::nullopt;

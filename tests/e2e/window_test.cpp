@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <cmath>
-#include <functional>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include "e2e/driver.h"
@@ -260,118 +260,115 @@ TEST(WindowCommands, AReportOfSeveralMegabytesStaysWholeInThePaneAndTheFile) {
   EXPECT_TRUE(tool.Close());
 }
 
-// The dialog as it opens, every time afresh: its title, its size in twips, its tab order, the
-// program's folder with its subfolders, drive c:, and only info files in case-blind order.
-void ExpectDialogAtStart(HWND dialog, const Sandbox& sandbox) {
-  const Screen s = Screen::Now();
-  EXPECT_EQ(WindowText(dialog), "Select Program Files Location");
-  RECT inner{};
-  ::GetClientRect(dialog, &inner);
-  EXPECT_NEAR(inner.right, 8280 / s.tx, 1);
-  EXPECT_NEAR(inner.bottom, 4860 / s.ty, 1);
-  EXPECT_EQ(ChildIds(dialog),
-            (std::vector<int>{IDC_DRV_DRIVE, IDC_LBL_DRIVE, IDC_DIR_FOLDERS, IDC_LBL_FOLDERS,
-                              IDC_FIL_FILES, IDC_LBL_FILES, IDC_CMD_OK, IDC_CMD_CANCEL}));
-  HWND folders = ::GetDlgItem(dialog, IDC_DIR_FOLDERS);
-  EXPECT_EQ(SelectedText(folders), sandbox.dir());
-  const Lines entries = ListTexts(folders);
-  EXPECT_EQ(Lines(entries.end() - std::min<std::size_t>(2, entries.size()), entries.end()),
-            (Lines{sandbox.Path("empty"), sandbox.Path("Nested")}))
-      << "subfolders in case-blind order, the hidden one left out";
-  EXPECT_EQ(SelectedText(::GetDlgItem(dialog, IDC_DRV_DRIVE), true), "c:");
-  EXPECT_EQ(ListTexts(::GetDlgItem(dialog, IDC_FIL_FILES)), (Lines{"a.tarninfo", "B.tarninfo"}));
-}
+// One step of a user in the file dialog: the entry of a list ending with `entry` selected and
+// notified with `code`, or a button pressed (no entry), or the close box (no control); then the
+// file list and the current folder as they must be (where given).
+struct Step {
+  Step(int id, const char* entry, int code, std::optional<Lines> files = {},
+       std::string folder = {}, bool folders_stay = false)
+      : id(id),
+        entry(entry),
+        code(code),
+        files(std::move(files)),
+        folder(std::move(folder)),
+        folders_stay(folders_stay) {}
+  int id;
+  const char* entry;
+  int code;
+  std::optional<Lines> files;
+  std::string folder;  // the selected folder afterwards, where given
+  bool folders_stay;   // the folder list as it was
+};
 
 TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
   Sandbox sandbox("file-dialog");
   for (const char* folder : {"empty", "Nested", ".git"})
     ::CreateDirectoryA(sandbox.Path(folder).c_str(), nullptr);
   ::SetFileAttributesA(sandbox.Path(".git").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  WriteFile(sandbox.Path("a.tarninfo"), "AppName=A\r\n");
-  WriteFile(sandbox.Path("B.tarninfo"), "AppName=B\r\n");
-  for (const char* other : {"notes.txt", "old.tarninfo.bak", "empty\\note.txt"})
-    WriteFile(sandbox.Path(other), "x");
-  WriteFile(sandbox.Path("Nested\\deep.tarninfo"), "AppName=Deep\r\n");
+  for (const char* file :
+       {"a", "B", "Nested\\deep", "notes.txt", "old.tarninfo.bak", "empty\\x.txt"})
+    WriteFile(sandbox.Path(file) + (std::strchr(file, '.') ? "" : ".tarninfo"),
+              std::string("AppName=") + (std::strrchr(file, '\\') ? "Deep" : file) + "\r\n");
   const std::string root_file = "C:\\tarn-e2e-root.tarninfo";
   WriteFile(root_file, "AppName=Root\r\n");
   WriteFile(sandbox.Path("start.info"), kScript);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("start.info")));
   RunToWindow(tool);
-
-  // A user's action on a list: select the entry that ends with `text`, then notify.
-  auto pick = [&](HWND dialog, int id, const std::string& text, int code) {
-    HWND list = ::GetDlgItem(dialog, id);
-    const bool combo = id == IDC_DRV_DRIVE;
-    const Lines texts = ListTexts(list, combo);
-    const auto at = std::find_if(texts.begin(), texts.end(), [&](const std::string& t) {
-      return t.size() >= text.size() && t.compare(t.size() - text.size(), text.size(), text) == 0;
-    });
-    ASSERT_NE(at, texts.end()) << text << " is not listed";
-    ::SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, at - texts.begin(), 0);
-    tool.Command(dialog, id, code);
-  };
-  auto press = [&](HWND dialog, int id) { tool.Command(dialog, id, BN_CLICKED); };
-  auto files = [](HWND dialog) { return ListTexts(::GetDlgItem(dialog, IDC_FIL_FILES)); };
   const Lines unchanged{"AppName=Shown", "File=C:\\no-such-file.dll"};
+  const std::string nested = sandbox.Path("Nested");
   const struct {
     const char* what;
-    std::function<void(HWND)> user;
+    std::vector<Step> steps;
     Lines items;  // the item list afterwards
   } cases[] = {
-      {"Cancel", [&](HWND d) { press(d, IDC_CMD_CANCEL); }, unchanged},
-      {"the close box", [&](HWND d) { ::PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, unchanged},
+      {"Cancel", {{IDC_CMD_CANCEL, nullptr, BN_CLICKED}}, unchanged},
+      {"the close box", {{0, nullptr, 0}}, unchanged},
       {"OK on a folder without info files",
-       [&](HWND d) {
-         pick(d, IDC_DIR_FOLDERS, "\\empty", LBN_DBLCLK);
-         EXPECT_EQ(files(d), Lines{});
-         press(d, IDC_CMD_OK);
-       },
+       {{IDC_DIR_FOLDERS, "\\empty", LBN_DBLCLK, Lines{}, sandbox.Path("empty")},
+        {IDC_CMD_OK, nullptr, BN_CLICKED}},
        unchanged},
-      {"OK without a selection", [&](HWND d) { press(d, IDC_CMD_OK); }, {"AppName=A"}},
-      {"a file double-clicked",
-       [&](HWND d) { pick(d, IDC_FIL_FILES, "B.tarninfo", LBN_DBLCLK); },
-       {"AppName=B"}},
+      {"OK without a selection", {{IDC_CMD_OK, nullptr, BN_CLICKED}}, {"AppName=a"}},
+      {"a file double-clicked", {{IDC_FIL_FILES, "B.tarninfo", LBN_DBLCLK}}, {"AppName=B"}},
       {"a subfolder double-clicked, then OK",
-       [&](HWND d) {
-         pick(d, IDC_DIR_FOLDERS, "\\Nested", LBN_DBLCLK);
-         HWND folders = ::GetDlgItem(d, IDC_DIR_FOLDERS);
-         EXPECT_EQ(SelectedText(folders), sandbox.Path("Nested"));
-         EXPECT_EQ(ListTexts(folders).back(), sandbox.Path("Nested")) << "it has no subfolders";
-         EXPECT_EQ(files(d), Lines{"deep.tarninfo"});
-         press(d, IDC_CMD_OK);
-       },
+       {{IDC_DIR_FOLDERS, "\\Nested", LBN_DBLCLK, Lines{"deep.tarninfo"}, nested},
+        {IDC_CMD_OK, nullptr, BN_CLICKED}},
        {"AppName=Deep"}},
       {"a file selected, then OK",
-       [&](HWND d) {
-         pick(d, IDC_FIL_FILES, "a.tarninfo", LBN_SELCHANGE);
-         press(d, IDC_CMD_OK);
-       },
-       {"AppName=A"}},
-      {"a subfolder clicked once: the files follow, the folders stay",
-       [&](HWND d) {
-         const Lines before = ListTexts(::GetDlgItem(d, IDC_DIR_FOLDERS));
-         pick(d, IDC_DIR_FOLDERS, "\\Nested", LBN_SELCHANGE);
-         EXPECT_EQ(ListTexts(::GetDlgItem(d, IDC_DIR_FOLDERS)), before);
-         EXPECT_EQ(files(d), Lines{"deep.tarninfo"});
-         press(d, IDC_CMD_OK);
-       },
+       {{IDC_FIL_FILES, "a.tarninfo", LBN_SELCHANGE}, {IDC_CMD_OK, nullptr, BN_CLICKED}},
+       {"AppName=a"}},
+      {"a subfolder clicked once: the files follow, the folder stays",
+       {{IDC_DIR_FOLDERS, "\\Nested", LBN_SELCHANGE, Lines{"deep.tarninfo"}, "", true},
+        {IDC_CMD_OK, nullptr, BN_CLICKED}},
        {"AppName=Deep"}},
       {"a file in a drive's root",
-       [&](HWND d) {
-         pick(d, IDC_DRV_DRIVE, "c:", CBN_SELCHANGE);
-         EXPECT_EQ(ListTexts(::GetDlgItem(d, IDC_DIR_FOLDERS)).front(), "C:\\");
-         pick(d, IDC_DIR_FOLDERS, "C:\\", LBN_DBLCLK);
-         EXPECT_EQ(SelectedText(::GetDlgItem(d, IDC_DIR_FOLDERS)), "C:\\");
-         pick(d, IDC_FIL_FILES, "tarn-e2e-root.tarninfo", LBN_DBLCLK);
-       },
+       {{IDC_DRV_DRIVE, "c:", CBN_SELCHANGE},
+        {IDC_DIR_FOLDERS, "C:\\", LBN_DBLCLK, std::nullopt, "C:\\"},
+        {IDC_FIL_FILES, "tarn-e2e-root.tarninfo", LBN_DBLCLK}},
        {"AppName=Root"}},
   };
   for (const auto& c : cases) {
     tool.Click(IDC_CMD_OPEN);
     HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS);
     ASSERT_NE(dialog, nullptr) << c.what;
-    ExpectDialogAtStart(dialog, sandbox);
-    c.user(dialog);
+    // As it opens, every time afresh: its title, size, tab order, the program's folder with its
+    // subfolders in case-blind order (the hidden one left out), drive c:, only info files.
+    const Screen s = Screen::Now();
+    RECT inner{};
+    ::GetClientRect(dialog, &inner);
+    EXPECT_EQ(WindowText(dialog), "Select Program Files Location");
+    EXPECT_TRUE(std::abs(inner.right - 8280 / s.tx) <= 1 &&
+                std::abs(inner.bottom - 4860 / s.ty) <= 1);
+    EXPECT_EQ(ChildIds(dialog),
+              (std::vector<int>{IDC_DRV_DRIVE, IDC_LBL_DRIVE, IDC_DIR_FOLDERS, IDC_LBL_FOLDERS,
+                                IDC_FIL_FILES, IDC_LBL_FILES, IDC_CMD_OK, IDC_CMD_CANCEL}));
+    HWND folders = ::GetDlgItem(dialog, IDC_DIR_FOLDERS),
+         files = ::GetDlgItem(dialog, IDC_FIL_FILES);
+    const Lines entries = ListTexts(folders);
+    EXPECT_EQ(SelectedText(folders), sandbox.dir());
+    EXPECT_EQ(Lines(entries.end() - std::min<std::size_t>(2, entries.size()), entries.end()),
+              (Lines{sandbox.Path("empty"), nested}));
+    EXPECT_EQ(SelectedText(::GetDlgItem(dialog, IDC_DRV_DRIVE), true), "c:");
+    EXPECT_EQ(ListTexts(files), (Lines{"a.tarninfo", "B.tarninfo"}));
+    for (const Step& step : c.steps) {
+      if (step.id == 0) {
+        ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      } else if (step.entry) {
+        HWND list = ::GetDlgItem(dialog, step.id);
+        const bool combo = step.id == IDC_DRV_DRIVE;
+        const Lines texts = ListTexts(list, combo);
+        const std::string entry = step.entry;
+        const auto at = std::find_if(texts.begin(), texts.end(), [&](const std::string& t) {
+          return t.size() >= entry.size() &&
+                 t.compare(t.size() - entry.size(), entry.size(), entry) == 0;
+        });
+        ASSERT_NE(at, texts.end()) << entry << " is not listed";
+        ::SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, at - texts.begin(), 0);
+      }
+      if (step.id != 0) tool.Command(dialog, step.id, step.code);
+      EXPECT_EQ(ListTexts(files), step.files.value_or(ListTexts(files))) << c.what;
+      EXPECT_EQ(SelectedText(folders), step.folder.empty() ? SelectedText(folders) : step.folder);
+      EXPECT_EQ(ListTexts(folders), step.folders_stay ? entries : ListTexts(folders)) << c.what;
+    }
     // The modal loop ends a little after the dialog is hidden; the file is loaded after it.
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << c.what;
     WaitUntil([&] { return tool.Items() == c.items && tool.LogText().empty(); });
