@@ -1,7 +1,7 @@
 // Loading an info file into the item list.
+#include "form/main_form.h"
 #include "script/item_line.h"
 #include "services/texts.h"
-#include "form/main_form.h"
 
 namespace tarn {
 

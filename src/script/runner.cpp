@@ -1,9 +1,9 @@
 // Running the loaded script: the report header, one action per item line, the closing save.
 #include <utility>
 
+#include "form/main_form.h"
 #include "script/item_line.h"
 #include "services/texts.h"
-#include "form/main_form.h"
 
 namespace tarn {
 namespace {
@@ -12,14 +12,14 @@ enum class ItemType { kAppName, kActiveXComponent, kFile, kInstallFolder, kInsta
 
 // Keywords in upper case, compared with the whole upper-cased item key.
 constexpr std::pair<std::string_view, ItemType> kItemTypes[] = {
-    {"APPNAME", ItemType::kAppName},
-    {"ACTIVEXCOMPONENT", ItemType::kActiveXComponent},
-    {"FILE", ItemType::kFile},
-    {"INSTALLFOLDER", ItemType::kInstallFolder},
-    {"INSTANTIATEOBJECT", ItemType::kInstantiateObject},
+    {text::kKeyAppName, ItemType::kAppName},
+    {text::kKeyActiveXComponent, ItemType::kActiveXComponent},
+    {text::kKeyFile, ItemType::kFile},
+    {text::kKeyInstallFolder, ItemType::kInstallFolder},
+    {text::kKeyInstantiateObject, ItemType::kInstantiateObject},
 };
 
-constexpr std::string_view kInstallFolderMention = "InstallFolder";
+constexpr std::string_view kInstallFolderMention = text::kVariableInstallFolder;
 
 }  // namespace
 

@@ -15,11 +15,11 @@ enum class Variable { kCommonFilesFolder, kProgramFiles, kSystemFolder, kInstall
 // Handled in this order: a token inside an inserted text is expanded only when its variable
 // comes later.
 constexpr std::pair<std::string_view, Variable> kVariables[] = {
-    {"CommonFilesFolder", Variable::kCommonFilesFolder},
-    {"ProgramFiles", Variable::kProgramFiles},
-    {"SystemFolder", Variable::kSystemFolder},
-    {"InstallFolder", Variable::kInstallFolder},
-    {"AppName", Variable::kAppName},
+    {text::kVariableCommonFilesFolder, Variable::kCommonFilesFolder},
+    {text::kVariableProgramFiles, Variable::kProgramFiles},
+    {text::kVariableSystemFolder, Variable::kSystemFolder},
+    {text::kVariableInstallFolder, Variable::kInstallFolder},
+    {text::kVariableAppName, Variable::kAppName},
 };
 
 char FoldCase(char c) {

@@ -14,11 +14,20 @@
 #include <string>
 #include <string_view>
 
+#include "services/texts.h"
+
 namespace tarn {
 
+// A failure's description, and the system's code for it (an error code or an HRESULT; 0 when
+// it has none), which the COM checks need beside the text.
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(const std::string& description) : std::runtime_error(description) {}
+  explicit Failure(const std::string& description, std::int32_t code = 0)
+      : std::runtime_error(description), code_(code) {}
+  std::int32_t code() const noexcept { return code_; }
+
+ private:
+  std::int32_t code_;
 };
 
 // The description of the exception being handled; call only inside a catch block. Never empty.
@@ -35,8 +44,8 @@ enum class BoxIcon { kNone, kExclamation, kInformation };
 
 enum class Mode { kLogAndLeave = 1, kBoxAndLeave = 2, kSilentDefault = 3, kIgnoreAndContinue = 4 };
 
-inline constexpr std::string_view kMainModule = "frmMain";
-inline constexpr std::string_view kWin32Module = "Win32API";
+inline constexpr std::string_view kMainModule = text::kMainModule;
+inline constexpr std::string_view kWin32Module = text::kWin32Module;
 
 struct Handler {
   Mode mode;

@@ -1,6 +1,7 @@
 // Every text the tool shows to its user or writes to its report, in one place.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace tarn::text {
@@ -62,5 +63,57 @@ inline constexpr std::string_view kFilesLabel = "Files:";
 inline constexpr std::string_view kOkButton = "&OK";
 inline constexpr std::string_view kCancelButton = "C&ancel";
 inline constexpr std::string_view kAllFilesPattern = "*.*";
+
+// The info file's language: item keys in upper case, as they are compared, and variable names.
+inline constexpr std::string_view kKeyAppName = "APPNAME";
+inline constexpr std::string_view kKeyActiveXComponent = "ACTIVEXCOMPONENT";
+inline constexpr std::string_view kKeyFile = "FILE";
+inline constexpr std::string_view kKeyInstallFolder = "INSTALLFOLDER";
+inline constexpr std::string_view kKeyInstantiateObject = "INSTANTIATEOBJECT";
+inline constexpr std::string_view kVariableCommonFilesFolder = "CommonFilesFolder";
+inline constexpr std::string_view kVariableProgramFiles = "ProgramFiles";
+inline constexpr std::string_view kVariableSystemFolder = "SystemFolder";
+inline constexpr std::string_view kVariableInstallFolder = "InstallFolder";
+inline constexpr std::string_view kVariableAppName = "AppName";
+
+// Failures
+inline constexpr std::string_view kMainModule = "frmMain";
+inline constexpr std::string_view kWin32Module = "Win32API";
+inline constexpr std::string_view kUnexpectedError = "Unexpected error";
+inline constexpr std::string_view kUnexpectedErrorCode = "Unexpected error (0x%08X)";  // printf
+inline constexpr std::string_view kOutOfMemory = "Out of memory";
+inline constexpr std::string_view kDeviceUnavailable = "Device unavailable";
+inline constexpr std::string_view kPathNotFound = "Path not found";
+struct ClassicDescription {
+  std::uint32_t code;
+  std::string_view text;
+};
+// The wordings Windows programs have always shown for these failures. HRESULTs that wrap a
+// Win32 code (0x8007xxxx) are looked up by that code.
+inline constexpr ClassicDescription kClassicDescriptions[] = {
+    {2, "File not found"},
+    {3, "Path not found"},
+    {4, "Too many files"},
+    {5, "Permission denied"},
+    {8, "Out of memory"},
+    {14, "Out of memory"},
+    {15, "Device unavailable"},
+    {21, "Device unavailable"},
+    {32, "Permission denied"},
+    {33, "Permission denied"},
+    {39, "Disk full"},
+    {53, "Path not found"},
+    {67, "Path not found"},
+    {112, "Disk full"},
+    {123, "Bad file name or number"},
+    {161, "Path not found"},
+    {206, "Bad file name or number"},
+    {0x80004002, "No such interface supported"},
+    {0x80040154, "ActiveX component can't create object"},
+    {0x800401F3, "ActiveX component can't create object"},
+    {0x80029C4A, "Error loading type library/DLL."},
+    {0x80029C83, "Error accessing the OLE registry."},
+    {0x8002802B, "Element not found"},
+};
 
 }  // namespace tarn::text

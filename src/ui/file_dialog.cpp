@@ -6,11 +6,11 @@
 #include <cctype>
 
 #include "checks/paths.h"
+#include "form/folder_list.h"
 #include "services/failure.h"
 #include "services/texts.h"
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"
-#include "form/folder_list.h"
 #include "ui/resource.h"
 #include "ui/win32_controls.h"
 #include "ui/win32_layout.h"
@@ -107,14 +107,15 @@ char LowerLetter(char c) {
 FileDialogWindow::FileDialogWindow(HWND owner) : owner_(owner) {
   RegisterDialogClass();
   fonts_ = CreateControlFonts(kControls, std::size(kControls));
-  open_folder_ = FolderIcon(SHGFI_OPENICON);
-  closed_folder_ = FolderIcon(0);
+  open_folder_.reset(FolderIcon(SHGFI_OPENICON));
+  closed_folder_.reset(FolderIcon(0));
   pattern_ = text::kAllFilesPattern;
   const std::vector<WORD> dialog = DialogTemplate();
   hwnd_ = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
                                        reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
   if (hwnd_ == nullptr) ThrowLastError();
+  window_.reset(hwnd_);
 
   const Twips twips = Twips::ForScreen();
   RECT frame{0, 0, twips.PixelsX(kClientWidth), twips.PixelsY(kClientHeight)};
@@ -151,13 +152,6 @@ FileDialogWindow::FileDialogWindow(HWND owner) : owner_(owner) {
   }
 }
 
-FileDialogWindow::~FileDialogWindow() {
-  if (hwnd_) ::DestroyWindow(hwnd_);
-  DeleteControlFonts(fonts_);
-  if (open_folder_) ::DestroyIcon(open_folder_);
-  if (closed_folder_) ::DestroyIcon(closed_folder_);
-}
-
 void FileDialogWindow::SetCaption(std::string_view caption) {
   if (!::SetWindowTextA(hwnd_, std::string(caption).c_str())) ThrowLastError();
 }
@@ -168,7 +162,7 @@ void FileDialogWindow::SetDrive(std::string_view drive) {
   HWND drives = Control(IDC_DRV_DRIVE);
   const LRESULT index = ::SendMessageA(drives, CB_FINDSTRING, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(name.c_str()));
-  if (index == CB_ERR) throw Failure("Device unavailable");
+  if (index == CB_ERR) throw Failure(std::string(text::kDeviceUnavailable));
   ::SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   OnDriveChanged();
 }
@@ -180,7 +174,7 @@ void FileDialogWindow::SetFolderPath(std::string_view path) {
   if (length == 0 || length >= MAX_PATH) ThrowLastError();
   const std::string folder = TrimFolder(full);
   const std::vector<FolderEntry> entries = FolderListEntries(folder, ListFolder(folder, true, "*"));
-  if (entries.empty()) throw Failure("Path not found");
+  if (entries.empty()) throw Failure(std::string(text::kPathNotFound));
 
   HWND list = Control(IDC_DIR_FOLDERS);
   ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -272,6 +266,12 @@ INT_PTR CALLBACK FileDialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wp
   }
   auto* self = reinterpret_cast<FileDialogWindow*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
   if (self == nullptr) return FALSE;
+  if (message == WM_NCDESTROY) {
+    // The last message: nothing may reach the object after it.
+    ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+    return FALSE;
+  }
   try {
     return self->HandleMessage(message, wparam, lparam);
   } catch (...) {
@@ -363,7 +363,7 @@ void FileDialogWindow::Hide(bool ok_clicked) {
 void FileDialogWindow::MeasureFolderEntry(MEASUREITEMSTRUCT& item) const {
   int height = ::GetSystemMetrics(SM_CYSMICON);
   if (HDC dc = ::GetDC(hwnd_)) {
-    HGDIOBJ old = ::SelectObject(dc, fonts_.others);
+    HGDIOBJ old = ::SelectObject(dc, fonts_.others.get());
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);
     ::SelectObject(dc, old);
@@ -386,11 +386,11 @@ void FileDialogWindow::DrawFolderEntry(const DRAWITEMSTRUCT& item) const {
   const int icon = ::GetSystemMetrics(SM_CXSMICON);
   const int height = item.rcItem.bottom - item.rcItem.top;
   int x = item.rcItem.left + 2 + entry.level * (icon / 2 + 2);
-  if (HICON glyph = entry.open ? open_folder_ : closed_folder_)
+  if (HICON glyph = entry.open ? open_folder_.get() : closed_folder_.get())
     ::DrawIconEx(dc, x, item.rcItem.top + (height - icon) / 2, glyph, icon, icon, 0, nullptr,
                  DI_NORMAL);
   x += icon + 3;
-  HGDIOBJ old = ::SelectObject(dc, fonts_.others);
+  HGDIOBJ old = ::SelectObject(dc, fonts_.others.get());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT text = item.rcItem;

@@ -18,8 +18,6 @@ class FileDialogWindow {
   explicit FileDialogWindow(HWND owner);
   FileDialogWindow(const FileDialogWindow&) = delete;
   FileDialogWindow& operator=(const FileDialogWindow&) = delete;
-  // Destroys the dialog; failures on the way are ignored.
-  ~FileDialogWindow();
 
   HWND hwnd() const { return hwnd_; }
   void SetCaption(std::string_view caption);
@@ -56,13 +54,16 @@ class FileDialogWindow {
   HWND owner_ = nullptr;
   HWND hwnd_ = nullptr;
   ControlFonts fonts_;
-  HICON open_folder_ = nullptr;
-  HICON closed_folder_ = nullptr;
+  UniqueIcon open_folder_;
+  UniqueIcon closed_folder_;
   bool ok_clicked_ = false;
   bool done_ = false;
   std::string folder_path_;
   std::string file_path_;
   std::string pattern_;
+  // Last, so the window goes first, also when the constructor throws: its controls use the
+  // fonts and icons above, and its messages reach this object until it is gone.
+  UniqueWindow window_;
 };
 
 }  // namespace tarn::win32

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 #include "checks/paths.h"
@@ -76,7 +77,6 @@ MainWindow::MainWindow() : form_({files_, desktop_, shell_}, *this) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
-  DeleteControlFonts(fonts_);
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
@@ -94,7 +94,7 @@ bool MainWindow::Create(HINSTANCE instance) {
   window_class.lpszClassName = TARN_MAIN_WINDOW_CLASS;
   if (!::RegisterClassExA(&window_class) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
-  accelerators_ = BuildAccelerators();
+  accelerators_.reset(BuildAccelerators());
   const std::string title(text::kAppTitle);
   return ::CreateWindowExA(0, TARN_MAIN_WINDOW_CLASS, title.c_str(),
                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 640,
@@ -212,10 +212,10 @@ void MainWindow::EnableGetInfo(bool enabled) {
 
 std::string MainWindow::FileDialog(std::string_view extension, std::string_view start_path) {
   std::string result;
-  std::optional<FileDialogWindow> dialog;
+  std::unique_ptr<FileDialogWindow> dialog;
   Guarded({Mode::kBoxAndLeave, "FileDialog", kMainModule, BoxIcon::kNone}, form_, [&] {
     pane_.Flush();
-    dialog.emplace(hwnd_);
+    dialog = std::make_unique<FileDialogWindow>(hwnd_);
     dialog->SetCaption(text::kFileDialogTitle);
     std::string start_folder = form_.GetFilePathOnly(start_path);
     if (start_folder.empty() ||
@@ -255,7 +255,7 @@ void MainWindow::Show(int show_command) {
 }
 
 bool MainWindow::PreTranslate(MSG& message) {
-  if (accelerators_ && ::TranslateAcceleratorA(hwnd_, accelerators_, &message)) return true;
+  if (accelerators_ && ::TranslateAcceleratorA(hwnd_, accelerators_.get(), &message)) return true;
   return ::IsDialogMessageA(hwnd_, &message) != FALSE;
 }
 

@@ -6,10 +6,10 @@
 
 #include <string_view>
 
+#include "form/main_form.h"
 #include "services/win32/desktop.h"
 #include "services/win32/files.h"
 #include "services/win32/shell.h"
-#include "form/main_form.h"
 #include "ui/win32_controls.h"
 #include "ui/win32_layout.h"
 
@@ -55,7 +55,7 @@ class MainWindow final : public MainView {
   HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
 
   HWND hwnd_ = nullptr;
-  HACCEL accelerators_ = nullptr;
+  UniqueAccelerators accelerators_;
   bool initializing_ = false;
   ControlFonts fonts_;
   ListBoxItems items_;

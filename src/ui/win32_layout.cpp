@@ -87,7 +87,7 @@ void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count,
         spec.ex_style, spec.window_class, caption.c_str(), spec.style, 0, 0, 0, 0, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
     if (control == nullptr) ThrowLastError();
-    HFONT font = IsLabel(spec) ? fonts.labels : fonts.others;
+    HFONT font = IsLabel(spec) ? fonts.labels.get() : fonts.others.get();
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetPlace(control, {spec.left, spec.top, spec.width, spec.height}, twips);
   }
@@ -103,22 +103,14 @@ ControlFonts CreateControlFonts(const ControlSpec* specs, std::size_t count) {
   lstrcpynA(face.lfFaceName, "MS Shell Dlg", LF_FACESIZE);
   face.lfHeight = -::MulDiv(8, dpi, 72);
   ControlFonts fonts;
-  fonts.others = ::CreateFontIndirectA(&face);
+  fonts.others.reset(::CreateFontIndirectA(&face));
   for (int smallest = -::MulDiv(6, dpi, 72); face.lfHeight <= smallest; ++face.lfHeight) {
-    if (fonts.labels) ::DeleteObject(fonts.labels);
-    fonts.labels = ::CreateFontIndirectA(&face);
-    if (fonts.labels == nullptr || dc == nullptr ||
-        CaptionsFit(dc, fonts.labels, specs, count, twips))
+    fonts.labels.reset(::CreateFontIndirectA(&face));
+    if (!fonts.labels || dc == nullptr || CaptionsFit(dc, fonts.labels.get(), specs, count, twips))
       break;
   }
   if (dc) ::ReleaseDC(nullptr, dc);
   return fonts;
-}
-
-void DeleteControlFonts(ControlFonts& fonts) {
-  if (fonts.labels) ::DeleteObject(fonts.labels);
-  if (fonts.others) ::DeleteObject(fonts.others);
-  fonts = {};
 }
 
 }  // namespace tarn::win32

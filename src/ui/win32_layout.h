@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+#include "services/win32/handles.h"
+
 namespace tarn::win32 {
 
 // Converts with the screen's real resolution: 15 twips a pixel at 96 dpi, 10 at 144 dpi.
@@ -49,11 +51,10 @@ struct ControlSpec {
 // labels' one is made a pixel smaller at a time while a caption would not fit its label's design
 // width or height (at 6 points it stops shrinking), as labels keep their design size.
 struct ControlFonts {
-  HFONT labels = nullptr;
-  HFONT others = nullptr;
+  UniqueFont labels;
+  UniqueFont others;
 };
 ControlFonts CreateControlFonts(const ControlSpec* specs, std::size_t count);
-void DeleteControlFonts(ControlFonts& fonts);
 
 // Creates the controls in the order given, with their fonts, at their places. Throws on failure.
 void CreateControls(HWND parent, const ControlSpec* specs, std::size_t count,

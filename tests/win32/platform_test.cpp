@@ -10,6 +10,7 @@
 #include "checks/paths.h"
 #include "services/win32/desktop.h"
 #include "services/win32/files.h"
+#include "services/win32/handles.h"
 #include "services/win32/shell.h"
 #include "services/win32/system_error.h"
 #include "support/test_support.h"
@@ -68,8 +69,26 @@ TEST(Win32Shell, GivesEmptyTextForAFolderWithoutAPathAndEveryCodeADescription) {
   EXPECT_EQ(shell.SpecialFolder(17), "");    // My Computer has no file-system path
   EXPECT_EQ(shell.SpecialFolder(0xFF), "");  // no such folder
   // Codes this Wine has no message for still get a text.
-  for (DWORD code : {DWORD{0x80029C4A}, DWORD{0x800401F3}, DWORD{0x8000FFFF}})
+  for (DWORD code : {DWORD{0x80029C4A}, DWORD{0x800401F3}, DWORD{0x8000FFFF}}) {
     EXPECT_NE(DescriptionOf([&] { ThrowSystemError(code); }), "") << code;
+    try {
+      ThrowSystemError(code);
+    } catch (const Failure& failure) {
+      EXPECT_EQ(static_cast<DWORD>(failure.code()), code) << "the code is kept";
+    }
+  }
+}
+
+TEST(Handles, OneOwnerClosesOnceAndPutClosesWhatItHeldFirst) {
+  UniqueHandle first(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE raw = first.get();
+  UniqueHandle moved(std::move(first));
+  EXPECT_TRUE(!first && moved.get() == raw);
+  *moved.put() = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DWORD flags = 0;
+  EXPECT_FALSE(::GetHandleInformation(raw, &flags)) << "put() closes the handle held before";
+  EXPECT_TRUE(moved);
+  EXPECT_FALSE(UniqueFind(INVALID_HANDLE_VALUE));
 }
 
 }  // namespace

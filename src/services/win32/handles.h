@@ -7,64 +7,89 @@
 #include <objbase.h>
 
 #include <memory>
-#include <type_traits>
 #include <utility>
 
 namespace tarn::win32 {
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
-};
-
-// Handles that are invalid when NULL (processes, threads, events).
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
-// Handles that are invalid when INVALID_HANDLE_VALUE (files).
-class UniqueFile {
+// One owner for every kind of handle, after WIL's unique_any: move-only; `Traits` names the
+// handle type, its invalid value and how it is closed.
+template <typename Traits>
+class UniqueAny {
  public:
-  UniqueFile() = default;
-  explicit UniqueFile(HANDLE handle) noexcept : handle_(handle) {}
-  UniqueFile(UniqueFile&& other) noexcept : handle_(other.release()) {}
-  UniqueFile& operator=(UniqueFile&& other) noexcept {
+  using pointer = typename Traits::Type;
+
+  UniqueAny() noexcept = default;
+  explicit UniqueAny(pointer value) noexcept : value_(value) {}
+  UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
+  UniqueAny& operator=(UniqueAny&& other) noexcept {
     reset(other.release());
     return *this;
   }
-  UniqueFile(const UniqueFile&) = delete;
-  UniqueFile& operator=(const UniqueFile&) = delete;
-  ~UniqueFile() { reset(); }
+  UniqueAny(const UniqueAny&) = delete;
+  UniqueAny& operator=(const UniqueAny&) = delete;
+  ~UniqueAny() { reset(); }
 
-  HANDLE get() const noexcept { return handle_; }
-  explicit operator bool() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE release() noexcept { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-  void reset(HANDLE handle = INVALID_HANDLE_VALUE) noexcept {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-    handle_ = handle;
+  pointer get() const noexcept { return value_; }
+  explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+  pointer release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+  void reset(pointer value = Traits::Invalid()) noexcept {
+    if (*this) Traits::Close(value_);
+    value_ = value;
+  }
+  // The address to receive a new handle; the one held before is closed first.
+  pointer* put() noexcept {
+    reset();
+    return &value_;
   }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  pointer value_ = Traits::Invalid();
 };
 
-// A FindFirstFile search, closed with FindClose.
-class UniqueFind {
- public:
-  explicit UniqueFind(HANDLE find) noexcept : find_(find) {}
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
-  ~UniqueFind() {
-    if (find_ != INVALID_HANDLE_VALUE) ::FindClose(find_);
-  }
-  HANDLE get() const noexcept { return find_; }
-  explicit operator bool() const noexcept { return find_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE find_;
+// Handles invalid when null, and those invalid when INVALID_HANDLE_VALUE (files, searches).
+template <typename T, void (*CloseFunction)(T)>
+struct NullInvalid {
+  using Type = T;
+  static T Invalid() noexcept { return nullptr; }
+  static void Close(T value) noexcept { CloseFunction(value); }
+};
+template <void (*CloseFunction)(HANDLE)>
+struct MinusOneInvalid {
+  using Type = HANDLE;
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE value) noexcept { CloseFunction(value); }
 };
 
-struct GlobalFreer {
-  void operator()(HGLOBAL memory) const noexcept { ::GlobalFree(memory); }
-};
-using UniqueGlobal = std::unique_ptr<std::remove_pointer_t<HGLOBAL>, GlobalFreer>;
+inline void CloseKernelHandle(HANDLE handle) {
+  ::CloseHandle(handle);
+}
+inline void CloseSearch(HANDLE search) {
+  ::FindClose(search);
+}
+inline void FreeGlobal(HGLOBAL memory) {
+  ::GlobalFree(memory);
+}
+inline void DeleteFont(HFONT font) {
+  ::DeleteObject(font);
+}
+inline void DeleteIcon(HICON icon) {
+  ::DestroyIcon(icon);
+}
+inline void DeleteAccelerators(HACCEL table) {
+  ::DestroyAcceleratorTable(table);
+}
+inline void DeleteWindow(HWND window) {
+  ::DestroyWindow(window);
+}
+
+using UniqueHandle = UniqueAny<NullInvalid<HANDLE, CloseKernelHandle>>;  // processes, events
+using UniqueFile = UniqueAny<MinusOneInvalid<CloseKernelHandle>>;
+using UniqueFind = UniqueAny<MinusOneInvalid<CloseSearch>>;
+using UniqueGlobal = UniqueAny<NullInvalid<HGLOBAL, FreeGlobal>>;
+using UniqueFont = UniqueAny<NullInvalid<HFONT, DeleteFont>>;
+using UniqueIcon = UniqueAny<NullInvalid<HICON, DeleteIcon>>;
+using UniqueAccelerators = UniqueAny<NullInvalid<HACCEL, DeleteAccelerators>>;
+using UniqueWindow = UniqueAny<NullInvalid<HWND, DeleteWindow>>;
 
 struct CoTaskMemFreer {
   void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }

@@ -14,7 +14,7 @@ std::string SystemMessage(DWORD code) {
 }
 
 void ThrowSystemError(DWORD code) {
-  throw Failure(DescribeSystemError(code, SystemMessage(code)));
+  throw Failure(DescribeSystemError(code, SystemMessage(code)), static_cast<std::int32_t>(code));
 }
 
 void ThrowLastError() {
