@@ -365,9 +365,16 @@ TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
         ::SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, at - texts.begin(), 0);
       }
       if (step.id != 0) tool.Command(dialog, step.id, step.code);
-      EXPECT_EQ(ListTexts(files), step.files.value_or(ListTexts(files))) << c.what;
-      EXPECT_EQ(SelectedText(folders), step.folder.empty() ? SelectedText(folders) : step.folder);
-      EXPECT_EQ(ListTexts(folders), step.folders_stay ? entries : ListTexts(folders)) << c.what;
+      // Only where the dialog is still up: the last step closes it.
+      if (step.files) {
+        EXPECT_EQ(ListTexts(files), *step.files) << c.what;
+      }
+      if (!step.folder.empty()) {
+        EXPECT_EQ(SelectedText(folders), step.folder) << c.what;
+      }
+      if (step.folders_stay) {
+        EXPECT_EQ(ListTexts(folders), entries) << c.what;
+      }
     }
     // The modal loop ends a little after the dialog is hidden; the file is loaded after it.
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << c.what;
