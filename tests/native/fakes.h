@@ -167,12 +167,11 @@ class FakeView final : public MainView {
   FakeItems items;
   FakePane pane;
   bool get_info_enabled = false;
-  std::string chosen_file;  // what the file dialog answers
 
   ItemList& Items() override { return items; }
   LogPane& Log() override { return pane; }
   void EnableGetInfo(bool enabled) override { get_info_enabled = enabled; }
-  std::string FileDialog(std::string_view, std::string_view) override { return chosen_file; }
+  std::string FileDialog(std::string_view, std::string_view) override { return {}; }
 };
 
 // A main form over the fakes.

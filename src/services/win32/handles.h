@@ -46,18 +46,18 @@ class UniqueAny {
   pointer value_ = Traits::Invalid();
 };
 
-// Handles invalid when null, and those invalid when INVALID_HANDLE_VALUE (files, searches).
-template <typename T, void (*CloseFunction)(T)>
-struct NullInvalid {
+// How a handle type is closed, and whether null or INVALID_HANDLE_VALUE (files, searches) marks
+// it invalid, so a handle is never tested against the wrong one.
+template <typename T, void (*CloseFunction)(T), bool kInvalidIsMinusOne = false>
+struct HandleTraits {
   using Type = T;
-  static T Invalid() noexcept { return nullptr; }
+  static T Invalid() noexcept {
+    if constexpr (kInvalidIsMinusOne)
+      return INVALID_HANDLE_VALUE;
+    else
+      return nullptr;
+  }
   static void Close(T value) noexcept { CloseFunction(value); }
-};
-template <void (*CloseFunction)(HANDLE)>
-struct MinusOneInvalid {
-  using Type = HANDLE;
-  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE value) noexcept { CloseFunction(value); }
 };
 
 inline void CloseKernelHandle(HANDLE handle) {
@@ -82,14 +82,14 @@ inline void DeleteWindow(HWND window) {
   ::DestroyWindow(window);
 }
 
-using UniqueHandle = UniqueAny<NullInvalid<HANDLE, CloseKernelHandle>>;  // processes, events
-using UniqueFile = UniqueAny<MinusOneInvalid<CloseKernelHandle>>;
-using UniqueFind = UniqueAny<MinusOneInvalid<CloseSearch>>;
-using UniqueGlobal = UniqueAny<NullInvalid<HGLOBAL, FreeGlobal>>;
-using UniqueFont = UniqueAny<NullInvalid<HFONT, DeleteFont>>;
-using UniqueIcon = UniqueAny<NullInvalid<HICON, DeleteIcon>>;
-using UniqueAccelerators = UniqueAny<NullInvalid<HACCEL, DeleteAccelerators>>;
-using UniqueWindow = UniqueAny<NullInvalid<HWND, DeleteWindow>>;
+using UniqueHandle = UniqueAny<HandleTraits<HANDLE, CloseKernelHandle>>;  // processes, events
+using UniqueFile = UniqueAny<HandleTraits<HANDLE, CloseKernelHandle, true>>;
+using UniqueFind = UniqueAny<HandleTraits<HANDLE, CloseSearch, true>>;
+using UniqueGlobal = UniqueAny<HandleTraits<HGLOBAL, FreeGlobal>>;
+using UniqueFont = UniqueAny<HandleTraits<HFONT, DeleteFont>>;
+using UniqueIcon = UniqueAny<HandleTraits<HICON, DeleteIcon>>;
+using UniqueAccelerators = UniqueAny<HandleTraits<HACCEL, DeleteAccelerators>>;
+using UniqueWindow = UniqueAny<HandleTraits<HWND, DeleteWindow>>;
 
 struct CoTaskMemFreer {
   void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
