@@ -1,6 +1,6 @@
 // The File check: the block a File item line writes to the report.
-#include "services/texts.h"
 #include "form/main_form.h"
+#include "services/texts.h"
 
 namespace tarn {
 
@@ -8,7 +8,7 @@ namespace tarn {
 // leaves the block at its heading. The existence test trims the path; the date query and the
 // heading use it as passed.
 void MainForm::GetFileInfo(const std::string& path) noexcept {
-  Guarded({Mode::kLogAndLeave, "GetFileInfo"}, *this, [&] {
+  Guarded({Mode::kLogAndLeave, text::kProcedureGetFileInfo}, *this, [&] {
     LogEntry("");
     LogEntry(std::string(text::kFileHeading) + path);
     if (!DoesFileExist(path)) {

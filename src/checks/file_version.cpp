@@ -17,7 +17,7 @@ std::string VersionText(const FixedFileInfo& record) {
 // a failure on the way leaves it empty.
 std::string MainForm::GetFileVersion(const std::string& path) noexcept {
   std::string version;
-  Guarded({Mode::kBoxAndLeave, "GetFileVersion"}, *this, [&] {
+  Guarded({Mode::kBoxAndLeave, text::kProcedureGetFileVersion}, *this, [&] {
     const std::optional<FixedFileInfo> record = files_.FixedVersionInfo(path);
     if (record) version = VersionText(*record);
   });

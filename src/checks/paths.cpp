@@ -1,8 +1,8 @@
 #include "checks/paths.h"
 
+#include "form/main_form.h"
 #include "script/item_line.h"
 #include "services/platform.h"
-#include "form/main_form.h"
 
 namespace tarn {
 
@@ -25,7 +25,7 @@ std::string GetFilePathOnly(std::string_view path) {
 
 std::string MainForm::GetFilePathOnly(std::string_view path) noexcept {
   std::string folder;
-  Guarded({Mode::kLogAndLeave, "GetFilePathOnly"}, *this,
+  Guarded({Mode::kLogAndLeave, text::kProcedureGetFilePathOnly}, *this,
           [&] { folder = tarn::GetFilePathOnly(path); });
   return folder;
 }

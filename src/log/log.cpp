@@ -1,8 +1,8 @@
 // The log: every report line reaches the pane through LogEntry; SaveLog and the copy commands
 // take it out again.
 #include "checks/paths.h"
-#include "services/texts.h"
 #include "form/main_form.h"
+#include "services/texts.h"
 
 namespace tarn {
 namespace {
@@ -15,7 +15,7 @@ constexpr std::string_view kLineBreak = "\r\n";
 }  // namespace
 
 void MainForm::LogEntry(std::string_view entry) noexcept {
-  Guarded({Mode::kBoxAndLeave, "LogEntry"}, *this, [&] {
+  Guarded({Mode::kBoxAndLeave, text::kProcedureLogEntry}, *this, [&] {
     std::string line;
     line.reserve(entry.size() + kLineBreak.size());
     line.append(entry).append(kLineBreak);
@@ -24,7 +24,7 @@ void MainForm::LogEntry(std::string_view entry) noexcept {
 }
 
 void MainForm::SaveLog() noexcept {
-  Guarded({Mode::kBoxAndLeave, "SaveLog"}, *this, [&] {
+  Guarded({Mode::kBoxAndLeave, text::kProcedureSaveLog}, *this, [&] {
     std::string name(text::kAppTitle);
     name += text::kLogFileSuffix;
     const std::string path = CombinePath(desktop_.ExeFolder(), name);

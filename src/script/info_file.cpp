@@ -6,7 +6,7 @@
 namespace tarn {
 
 void MainForm::LoadInfoFile(std::string& path) noexcept {
-  const Handler handler{Mode::kBoxAndLeave, "LoadInfoFile"};
+  const Handler handler{Mode::kBoxAndLeave, text::kProcedureLoadInfoFile};
   bool truncated = false;
   Guarded(handler, *this, [&] {
     if (path.empty())

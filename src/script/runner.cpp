@@ -25,7 +25,7 @@ constexpr std::string_view kInstallFolderMention = text::kVariableInstallFolder;
 
 void MainForm::Process() noexcept {
   install_folder_cancelled = false;
-  Guarded({Mode::kBoxAndLeave, "Process"}, *this, [&] {
+  Guarded({Mode::kBoxAndLeave, text::kProcedureProcess}, *this, [&] {
     WriteHeader();
     ItemList& items = view_.Items();
     const int count = items.Count();

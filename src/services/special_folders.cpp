@@ -38,7 +38,7 @@ std::string GetCommonFilesFolder(Shell& shell, Reporter& reporter) {
 
 std::string GetSystemFolder(Shell& shell, Reporter& reporter) noexcept {
   std::string folder;
-  Guarded({Mode::kBoxAndLeave, "GetSystemFolder", kWin32Module}, reporter,
+  Guarded({Mode::kBoxAndLeave, text::kProcedureGetSystemFolder, kWin32Module}, reporter,
           [&] { LookUpPreferring32Bit(shell, reporter, kCsidlSystem, kCsidlSystemX86, folder); });
   return folder;
 }

@@ -76,9 +76,20 @@ inline constexpr std::string_view kVariableSystemFolder = "SystemFolder";
 inline constexpr std::string_view kVariableInstallFolder = "InstallFolder";
 inline constexpr std::string_view kVariableAppName = "AppName";
 
-// Failures
+// The modules and procedures that an error text names, "[module.procedure (line)] ..."
 inline constexpr std::string_view kMainModule = "frmMain";
 inline constexpr std::string_view kWin32Module = "Win32API";
+inline constexpr std::string_view kProcedureLogEntry = "LogEntry";
+inline constexpr std::string_view kProcedureSaveLog = "SaveLog";
+inline constexpr std::string_view kProcedureLoadInfoFile = "LoadInfoFile";
+inline constexpr std::string_view kProcedureProcess = "Process";
+inline constexpr std::string_view kProcedureGetFileInfo = "GetFileInfo";
+inline constexpr std::string_view kProcedureGetFilePathOnly = "GetFilePathOnly";
+inline constexpr std::string_view kProcedureGetFileVersion = "GetFileVersion";
+inline constexpr std::string_view kProcedureGetSystemFolder = "GetSystemFolder";
+inline constexpr std::string_view kProcedureFileDialog = "FileDialog";
+
+// Failures
 inline constexpr std::string_view kUnexpectedError = "Unexpected error";
 inline constexpr std::string_view kUnexpectedErrorCode = "Unexpected error (0x%08X)";  // printf
 inline constexpr std::string_view kOutOfMemory = "Out of memory";

@@ -213,25 +213,26 @@ void MainWindow::EnableGetInfo(bool enabled) {
 std::string MainWindow::FileDialog(std::string_view extension, std::string_view start_path) {
   std::string result;
   std::unique_ptr<FileDialogWindow> dialog;
-  Guarded({Mode::kBoxAndLeave, "FileDialog", kMainModule, BoxIcon::kNone}, form_, [&] {
-    pane_.Flush();
-    dialog = std::make_unique<FileDialogWindow>(hwnd_);
-    dialog->SetCaption(text::kFileDialogTitle);
-    std::string start_folder = form_.GetFilePathOnly(start_path);
-    if (start_folder.empty() ||
-        !(form_.DoesFolderExist(start_folder) || form_.DoesFileExist(start_folder)))
-      start_folder = desktop_.ExeFolder();
-    // A drive alone ("C:", the folder of a file in a root) stands for its root.
-    if (start_folder.size() == 2 && start_folder[1] == ':') start_folder += '\\';
-    dialog->SetDrive(start_folder.substr(0, 2));
-    dialog->SetFolderPath(start_folder);
-    dialog->SetPattern("*." + std::string(extension));
-    dialog->ShowModal();
-    if (dialog->ok_clicked() && dialog->FileCount() > 0) {
-      if (dialog->SelectedFile() < 0) dialog->SelectFile(0);
-      result = CombinePath(dialog->file_path(), dialog->FileName(dialog->SelectedFile()));
-    }
-  });
+  Guarded({Mode::kBoxAndLeave, text::kProcedureFileDialog, kMainModule, BoxIcon::kNone}, form_,
+          [&] {
+            pane_.Flush();
+            dialog = std::make_unique<FileDialogWindow>(hwnd_);
+            dialog->SetCaption(text::kFileDialogTitle);
+            std::string start_folder = form_.GetFilePathOnly(start_path);
+            if (start_folder.empty() ||
+                !(form_.DoesFolderExist(start_folder) || form_.DoesFileExist(start_folder)))
+              start_folder = desktop_.ExeFolder();
+            // A drive alone ("C:", the folder of a file in a root) stands for its root.
+            if (start_folder.size() == 2 && start_folder[1] == ':') start_folder += '\\';
+            dialog->SetDrive(start_folder.substr(0, 2));
+            dialog->SetFolderPath(start_folder);
+            dialog->SetPattern("*." + std::string(extension));
+            dialog->ShowModal();
+            if (dialog->ok_clicked() && dialog->FileCount() > 0) {
+              if (dialog->SelectedFile() < 0) dialog->SelectFile(0);
+              result = CombinePath(dialog->file_path(), dialog->FileName(dialog->SelectedFile()));
+            }
+          });
   // Closing steps: the dialog goes, whatever happened; its own failures are ignored.
   dialog.reset();
   return result;
