@@ -8,7 +8,6 @@
 #include <regex>
 
 #include "e2e/driver.h"
-#include "e2e/sandbox.h"
 #include "ui/resource.h"
 
 namespace tarn::e2e {
@@ -147,7 +146,6 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
   WriteFile(info_path, info);
   const std::string args = c.count("args") ? (c["args"].empty() ? "" : c["args"][0]) : "\"{INFO}\"";
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(Expand(args, values)));
-  ASSERT_TRUE(tool.started());
 
   for (const std::string& expected : c["boxes"]) {
     std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow();
@@ -197,11 +195,8 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InfoFileCase, ::testing::ValuesIn(CaseNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
-                           for (char& ch : name)
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
+                         [](const auto& info) {
+                           return std::regex_replace(info.param, std::regex("[^A-Za-z0-9]"), "_");
                          });
 
 }  // namespace

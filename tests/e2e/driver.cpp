@@ -1,6 +1,8 @@
 #include "e2e/driver.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "ui/resource.h"
 
@@ -22,6 +24,30 @@ std::string Narrow(const std::wstring& wide) {
 }
 
 }  // namespace
+
+Options& options() {
+  static Options instance;
+  return instance;
+}
+
+Sandbox::Sandbox(const std::string& name) : folder_("e2e-" + name), exe_(Path("tarninfo.exe")) {
+  EXPECT_TRUE(::CopyFileA(options().exe.c_str(), exe_.c_str(), FALSE))
+      << "cannot copy " << options().exe;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 std::string WindowText(HWND window) {
   // The tool may be busy for a while (painting a long report) before it answers.

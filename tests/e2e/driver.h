@@ -1,5 +1,6 @@
-// Drives a running tarninfo.exe from another process, as a user sees it. Nothing here waits for
-// "idle": whoever acts waits for the effect it expects, with WaitUntil.
+// Drives a running tarninfo.exe from another process, as a user sees it, each test in a folder of
+// its own with its own copy of the exe and so its own log file. Nothing here waits for "idle":
+// whoever acts waits for the effect it expects, with WaitUntil.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,33 @@ namespace tarn::e2e {
 
 using test::WaitUntil;
 
+// Given on the command line: --exe=, --cases= (the folder of *.case files), --fixtures=.
+struct Options {
+  std::string exe, cases, fixtures;
+};
+Options& options();
+
+// A fresh folder holding its own copy of tarninfo.exe.
+class Sandbox {
+ public:
+  explicit Sandbox(const std::string& name);
+  const std::string& dir() const { return folder_.path(); }  // no trailing backslash
+  const std::string& exe() const { return exe_; }
+  std::string LogPath() const { return Path("Tarn Application Information.log"); }
+  std::string Path(const std::string& file) const { return folder_ / file; }
+  // The command line that starts the sandbox's exe with `args` (none when empty).
+  std::string CommandLine(const std::string& args) const {
+    return "\"" + exe_ + "\"" + (args.empty() ? "" : " " + args);
+  }
+
+ private:
+  test::TempFolder folder_;
+  std::string exe_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadFile(const std::string& path);
+
 struct MessageBoxSeen {
   HWND hwnd = nullptr;
   std::string title, text;
@@ -28,7 +56,6 @@ class RunningTool {
   RunningTool& operator=(const RunningTool&) = delete;
   ~RunningTool();
 
-  bool started() const { return process_ != nullptr; }
   // A message box of the tool once one is up, or nothing once its main window is shown, which
   // is after the start-up's run. Fails the test on timeout.
   std::optional<MessageBoxSeen> WaitForBoxOrWindow(DWORD timeout_ms = 60000);

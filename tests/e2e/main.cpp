@@ -1,25 +1,25 @@
 // The end-to-end tests: --exe=<tarninfo.exe> --cases=<folder of .case files>
 // --fixtures=<folder of the built fixtures>, then gtest's own.
-#include <windows.h>
-
-#include <cstring>
+#include <algorithm>
 #include <gtest/gtest.h>
 
-#include "e2e/sandbox.h"
+#include "e2e/driver.h"
 
 int main(int argc, char** argv) {
   // Pixels as the screen has them, at any resolution, as the tool sees them.
   ::SetProcessDPIAware();
+  tarn::e2e::Options& o = tarn::e2e::options();
+  const std::pair<std::string, std::string*> flags[] = {
+      {"--exe=", &o.exe}, {"--cases=", &o.cases}, {"--fixtures=", &o.fixtures}};
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--exe=", 6) == 0)
-      tarn::e2e::options().exe = argv[i] + 6;
-    else if (std::strncmp(argv[i], "--cases=", 8) == 0)
-      tarn::e2e::options().cases = argv[i] + 8;
-    else if (std::strncmp(argv[i], "--fixtures=", 11) == 0)
-      tarn::e2e::options().fixtures = argv[i] + 11;
-    else
+    const std::string arg = argv[i];
+    const auto flag = std::find_if(std::begin(flags), std::end(flags),
+                                   [&](const auto& f) { return arg.starts_with(f.first); });
+    if (flag == std::end(flags))
       argv[kept++] = argv[i];
+    else
+      *flag->second = arg.substr(flag->first.size());
   }
   argc = kept;
   ::testing::InitGoogleTest(&argc, argv);

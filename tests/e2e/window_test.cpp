@@ -2,12 +2,12 @@
 // layout's rules on this screen, the clipboard, the keyboard and every way through the dialog.
 #include <windows.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 
 #include "e2e/driver.h"
-#include "e2e/sandbox.h"
 #include "ui/resource.h"
 
 namespace tarn::e2e {
@@ -23,9 +23,10 @@ void RunToWindow(RunningTool& tool) {
   }
 }
 
+// Twips per pixel, and the screen's size in pixels.
 struct Screen {
-  double tx, ty;      // twips per pixel
-  int width, height;  // pixels
+  double tx, ty;
+  int width, height;
   static Screen Now() {
     HDC dc = ::GetDC(nullptr);
     Screen s{1440.0 / ::GetDeviceCaps(dc, LOGPIXELSX), 1440.0 / ::GetDeviceCaps(dc, LOGPIXELSY),
@@ -41,12 +42,6 @@ struct Edges {
   double width() const { return right - left; }
   double height() const { return bottom - top; }
 };
-Edges EdgesIn(HWND parent, HWND control, const Screen& s) {
-  RECT r{};
-  ::GetWindowRect(control, &r);
-  ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left * s.tx, r.top * s.ty, r.right * s.tx, r.bottom * s.ty};
-}
 
 // The rules of the main window's layout that do not hold now, measured on the screen.
 Lines BrokenLayoutRules(const RunningTool& tool) {
@@ -54,7 +49,12 @@ Lines BrokenLayoutRules(const RunningTool& tool) {
   RECT inner{};
   ::GetClientRect(tool.main_window(), &inner);
   const double width = inner.right * s.tx, height = inner.bottom * s.ty;
-  auto at = [&](int id) { return EdgesIn(tool.main_window(), tool.Control(id), s); };
+  auto at = [&](int id) {
+    RECT r{};
+    ::GetWindowRect(tool.Control(id), &r);
+    ::MapWindowPoints(HWND_DESKTOP, tool.main_window(), reinterpret_cast<POINT*>(&r), 2);
+    return Edges{r.left * s.tx, r.top * s.ty, r.right * s.tx, r.bottom * s.ty};
+  };
   const Edges items_label = at(IDC_LBL_ITEMS), list = at(IDC_LST_ITEMS), label = at(IDC_LBL_LOG),
               log = at(IDC_TXT_LOG), open = at(IDC_CMD_OPEN), get_info = at(IDC_CMD_GET_INFO),
               exit = at(IDC_CMD_EXIT);
@@ -92,7 +92,7 @@ Lines BrokenLayoutRules(const RunningTool& tool) {
   return broken;
 }
 
-// Waits for the layout to settle; the broken rules are then reported.
+// The layout once it has settled.
 void ExpectLayout(const RunningTool& tool, const std::string& when) {
   WaitUntil([&] { return BrokenLayoutRules(tool).empty(); }, 5000);
   EXPECT_EQ(BrokenLayoutRules(tool), Lines{}) << when;
@@ -124,113 +124,74 @@ TEST(WindowLayout, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsRulesAndMinimum
                               IDC_LBL_LOG, IDC_TXT_LOG, IDC_CMD_OPEN}))
       << "the tab order";
 
-  // Four fifths of the screen, centred on it; then raised to 9600 by 7200 twips without moving.
-  const double width = s.width * 0.8, height = s.height * 0.8;
+  // Four fifths of the screen, centred on it; each dimension raised on its own to its minimum
+  // of 9600 by 7200 twips, first as it opens, then as the user sizes it.
   const int min_width = static_cast<int>(std::lround(9600 / s.tx));
   const int min_height = static_cast<int>(std::lround(7200 / s.ty));
+  const double width = s.width * 0.8, height = s.height * 0.8;
   const RECT opened = WindowPlace(main);
   EXPECT_NEAR(opened.left, (s.width - width) / 2, 1) << screen;
   EXPECT_NEAR(opened.top, (s.height - height) / 2, 1) << screen;
   EXPECT_NEAR(opened.right - opened.left, std::max<double>(width, min_width), 1) << screen;
   EXPECT_NEAR(opened.bottom - opened.top, std::max<double>(height, min_height), 1) << screen;
   ExpectLayout(tool, screen + ", opened");
-
-  // Each dimension below its minimum is raised on its own; the other keeps what it was given.
-  const int width_kept = std::max(min_width, std::min(min_width + 50, s.width));
-  const int height_kept = std::max(min_height, std::min(min_height + 40, s.height));
-  const struct {
-    int width, height, expected_width, expected_height;
-  } sizes[] = {
-      {min_width / 2, height_kept, min_width, height_kept},
-      {width_kept, min_height / 3, width_kept, min_height},
-      {width_kept, height_kept, width_kept, height_kept},
-  };
-  for (const auto& size : sizes) {
-    ::SetWindowPos(main, nullptr, 10, 10, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int wide = std::max(min_width, std::min(min_width + 50, s.width));
+  const int tall = std::max(min_height, std::min(min_height + 40, s.height));
+  const std::array<int, 4> sizes[] = {{min_width / 2, tall, min_width, tall},
+                                      {wide, min_height / 3, wide, min_height},
+                                      {wide, tall, wide, tall}};
+  for (const auto& [asked_width, asked_height, given_width, given_height] : sizes) {
+    ::SetWindowPos(main, nullptr, 10, 10, asked_width, asked_height, SWP_NOZORDER | SWP_NOACTIVATE);
     const std::string what =
-        screen + ", sized " + std::to_string(size.width) + "x" + std::to_string(size.height);
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          const RECT r = WindowPlace(main);
-          return r.right - r.left == size.expected_width &&
-                 r.bottom - r.top == size.expected_height;
-        },
-        5000))
-        << what;
-    EXPECT_EQ(WindowPlace(main).left, 10) << what;
+        screen + ", sized " + std::to_string(asked_width) + "x" + std::to_string(asked_height);
+    EXPECT_TRUE(WaitUntil([&] {
+      const RECT r = WindowPlace(main);
+      return r.left == 10 && r.right - r.left == given_width && r.bottom - r.top == given_height;
+    })) << what;
     ExpectLayout(tool, what);
   }
 
   // Minimised and restored: quiet, and laid out again.
   ::ShowWindow(main, SW_MINIMIZE);
-  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) != FALSE; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) != FALSE; }));
   ::ShowWindow(main, SW_RESTORE);
-  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) == FALSE; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsIconic(main) == FALSE; }));
   ExpectLayout(tool, screen + ", restored");
   EXPECT_FALSE(tool.FindBox().has_value());
   EXPECT_TRUE(tool.Close());
 }
 
-TEST(WindowCommands, CopyPutsExactlyThePaneOrItsSelectionOnTheClipboard) {
-  Sandbox sandbox("window-copy");
-  WriteFile(sandbox.Path("a.tarninfo"), kScript);
-  RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("a.tarninfo")));
-  RunToWindow(tool);
-  auto copy = [&](int id) {
-    tool.Command(tool.main_window(), id);
-    return ClipboardText();
-  };
-  const std::string pane = tool.LogText();
-  ASSERT_NE(pane.find("Application name = Shown"), std::string::npos);
-  EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), pane);
-  ::SendMessageA(tool.Control(IDC_TXT_LOG), EM_SETSEL, 5, 25);
-  EXPECT_EQ(copy(IDM_EDIT_COPY), pane.substr(5, 20));
-  ::SendMessageA(tool.Control(IDC_TXT_LOG), EM_SETSEL, 7, 7);
-  EXPECT_EQ(copy(IDM_EDIT_COPY), std::nullopt) << "nothing selected";
-  // A run writes at the end of the pane, wherever the caret stands.
-  const std::optional<std::string> saved = ReadFile(sandbox.LogPath());
-  tool.Click(IDC_CMD_GET_INFO);
-  EXPECT_TRUE(WaitUntil([&] { return ReadFile(sandbox.LogPath()) != saved; })) << "the save";
-  EXPECT_GT(tool.LogText().size(), pane.size());
-  EXPECT_EQ(tool.LogText().substr(0, pane.size()), pane);
-  ::SendMessageA(tool.Control(IDC_TXT_LOG), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-  copy(IDM_EDIT_COPY_ALL);
-  EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), std::nullopt) << "an empty pane";
-  EXPECT_TRUE(tool.Close());
-}
-
-TEST(WindowCommands, TheKeyboardReachesEveryCommand) {
+TEST(WindowCommands, TheKeyboardReachesEveryCommandAndCopyTakesExactlyThePaneOrItsSelection) {
   Sandbox sandbox("window-keys");
   WriteFile(sandbox.Path("a.tarninfo"), kScript);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(""));
   RunToWindow(tool);
   HWND open = tool.Control(IDC_CMD_OPEN), log = tool.Control(IDC_TXT_LOG);
-  // Shown, the window gives Open the focus.
-  EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == open; }, 10000)) << "at start";
+  EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == open; })) << "Open has the focus at start";
 
   // Enter on Open, then Alt+O and Ctrl+O from anywhere, open the file dialog; Esc cancels it.
-  auto open_and_cancel = [&](std::initializer_list<WORD> keys) {
+  auto open_dialog = [&](std::initializer_list<WORD> keys) {
     tool.PressKeys(keys);
-    HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS, 10000);
-    ASSERT_NE(dialog, nullptr) << "key " << *keys.begin();
+    HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS);
+    EXPECT_NE(dialog, nullptr) << "key " << *keys.begin();
+    return dialog;
+  };
+  auto cancel = [&](HWND dialog) {
     tool.PressKeys({VK_ESCAPE}, dialog);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << "Esc";
   };
-  open_and_cancel({VK_RETURN});
+  cancel(open_dialog({VK_RETURN}));
   EXPECT_FALSE(tool.IsEnabled(IDC_CMD_GET_INFO)) << "a cancelled choice with an empty list";
   // Tab on Open reaches the list, which hands the focus back: Shift+Tab then goes to the pane,
   // which keeps it, as a multi-line text box takes every key.
   tool.PressKeys({VK_TAB});
   tool.PressKeys({VK_SHIFT, VK_TAB});
-  EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == log; }, 10000)) << "Tab, Shift+Tab";
-  open_and_cancel({VK_MENU, 'O'});
-  open_and_cancel({VK_CONTROL, 'O'});
+  EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == log; })) << "Tab, Shift+Tab";
+  cancel(open_dialog({VK_MENU, 'O'}));
+  cancel(open_dialog({VK_CONTROL, 'O'}));
 
   // Enter in the dialog takes the first file (OK is its default button), then Alt+G runs it.
-  tool.PressKeys({VK_MENU, 'O'});
-  HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS, 10000);
-  ASSERT_NE(dialog, nullptr);
-  tool.PressKeys({VK_RETURN}, dialog);
+  tool.PressKeys({VK_RETURN}, open_dialog({VK_MENU, 'O'}));
   const Lines expected{"AppName=Shown", "File=C:\\no-such-file.dll"};
   EXPECT_TRUE(WaitUntil([&] { return tool.Items() == expected; })) << "Enter in the dialog";
   tool.PressKeys({VK_MENU, 'G'});
@@ -241,6 +202,27 @@ TEST(WindowCommands, TheKeyboardReachesEveryCommand) {
   tool.PressKeys({VK_CONTROL, 'C'});
   EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == tool.LogText().substr(0, 10); }))
       << "Ctrl+C";
+
+  // Copy All takes the whole pane, Copy the selection or, with none, clears the clipboard.
+  auto copy = [&](int id) {
+    tool.Command(tool.main_window(), id);
+    return ClipboardText();
+  };
+  const std::string pane = tool.LogText();
+  EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), pane);
+  ::SendMessageA(log, EM_SETSEL, 5, 25);
+  EXPECT_EQ(copy(IDM_EDIT_COPY), pane.substr(5, 20));
+  ::SendMessageA(log, EM_SETSEL, 7, 7);
+  EXPECT_EQ(copy(IDM_EDIT_COPY), std::nullopt) << "nothing selected";
+  // A run writes at the end of the pane, wherever the caret stands.
+  const std::optional<std::string> saved = ReadFile(sandbox.LogPath());
+  tool.Click(IDC_CMD_GET_INFO);
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile(sandbox.LogPath()) != saved; })) << "the save";
+  EXPECT_GT(tool.LogText().size(), pane.size());
+  EXPECT_EQ(tool.LogText().substr(0, pane.size()), pane);
+  ::SendMessageA(log, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  copy(IDM_EDIT_COPY_ALL);
+  EXPECT_EQ(copy(IDM_EDIT_COPY_ALL), std::nullopt) << "an empty pane";
   tool.PressKeys({VK_MENU, 'X'});
   EXPECT_TRUE(tool.Ends()) << "Alt+X ends the program";
 }
@@ -262,22 +244,14 @@ TEST(WindowCommands, AReportOfSeveralMegabytesStaysWholeInThePaneAndTheFile) {
 
 // One step of a user in the file dialog: the entry of a list ending with `entry` selected and
 // notified with `code`, or a button pressed (no entry), or the close box (no control); then the
-// file list and the current folder as they must be (where given).
+// file list, the selected folder and whether the folder list stayed, where given.
 struct Step {
-  Step(int id, const char* entry, int code, std::optional<Lines> files = {},
-       std::string folder = {}, bool folders_stay = false)
-      : id(id),
-        entry(entry),
-        code(code),
-        files(std::move(files)),
-        folder(std::move(folder)),
-        folders_stay(folders_stay) {}
   int id;
-  const char* entry;
-  int code;
-  std::optional<Lines> files;
-  std::string folder;  // the selected folder afterwards, where given
-  bool folders_stay;   // the folder list as it was
+  const char* entry = nullptr;
+  int code = BN_CLICKED;
+  std::optional<Lines> files = {};
+  std::string folder = {};
+  bool folders_stay = false;
 };
 
 TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
@@ -301,24 +275,22 @@ TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
     std::vector<Step> steps;
     Lines items;  // the item list afterwards
   } cases[] = {
-      {"Cancel", {{IDC_CMD_CANCEL, nullptr, BN_CLICKED}}, unchanged},
-      {"the close box", {{0, nullptr, 0}}, unchanged},
+      {"Cancel", {{IDC_CMD_CANCEL}}, unchanged},
+      {"the close box", {{0}}, unchanged},
       {"OK on a folder without info files",
-       {{IDC_DIR_FOLDERS, "\\empty", LBN_DBLCLK, Lines{}, sandbox.Path("empty")},
-        {IDC_CMD_OK, nullptr, BN_CLICKED}},
+       {{IDC_DIR_FOLDERS, "\\empty", LBN_DBLCLK, Lines{}, sandbox.Path("empty")}, {IDC_CMD_OK}},
        unchanged},
-      {"OK without a selection", {{IDC_CMD_OK, nullptr, BN_CLICKED}}, {"AppName=a"}},
+      {"OK without a selection", {{IDC_CMD_OK}}, {"AppName=a"}},
       {"a file double-clicked", {{IDC_FIL_FILES, "B.tarninfo", LBN_DBLCLK}}, {"AppName=B"}},
       {"a subfolder double-clicked, then OK",
-       {{IDC_DIR_FOLDERS, "\\Nested", LBN_DBLCLK, Lines{"deep.tarninfo"}, nested},
-        {IDC_CMD_OK, nullptr, BN_CLICKED}},
+       {{IDC_DIR_FOLDERS, "\\Nested", LBN_DBLCLK, Lines{"deep.tarninfo"}, nested}, {IDC_CMD_OK}},
        {"AppName=Deep"}},
       {"a file selected, then OK",
-       {{IDC_FIL_FILES, "a.tarninfo", LBN_SELCHANGE}, {IDC_CMD_OK, nullptr, BN_CLICKED}},
+       {{IDC_FIL_FILES, "a.tarninfo", LBN_SELCHANGE}, {IDC_CMD_OK}},
        {"AppName=a"}},
       {"a subfolder clicked once: the files follow, the folder stays",
        {{IDC_DIR_FOLDERS, "\\Nested", LBN_SELCHANGE, Lines{"deep.tarninfo"}, "", true},
-        {IDC_CMD_OK, nullptr, BN_CLICKED}},
+        {IDC_CMD_OK}},
        {"AppName=Deep"}},
       {"a file in a drive's root",
        {{IDC_DRV_DRIVE, "c:", CBN_SELCHANGE},

@@ -13,13 +13,16 @@ namespace {
 using testing::Lines;
 using testing::Rig;
 
+// Runs a script of these item lines.
+std::function<void(Rig&)> Script(const Lines& items) {
+  return [items](Rig& rig) { rig.Run(items); };
+}
+
 TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
   const std::string kBig(40000, 'x');
   const struct {
     const char* what;
-    std::function<void(Rig&)> arrange;
-    Lines items;  // the script run, unless `act` does something else
-    std::function<void(Rig&)> act;
+    std::function<void(Rig&)> arrange, act;
     Lines pane;  // the pane's lines afterwards
     std::vector<std::string> boxes;
     bool saved;  // whether the log file ends with the pane
@@ -29,8 +32,7 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
          r.files.files["C:\\gone.dll"] = "MZ";
          r.files.refuse["C:\\gone.dll"] = "Permission denied";
        },
-       {"File=C:\\gone.dll", "AppName=after"},
-       nullptr,
+       Script({"File=C:\\gone.dll", "AppName=after"}),
        Rig::WithHeader({"", "File: C:\\gone.dll", "[frmMain.GetFileInfo] Permission denied",
                         "Application name = after", ""}),
        {},
@@ -40,23 +42,20 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
          r.files.files["C:\\a.dll"] = "MZ";
          r.files.refuse_version["C:\\a.dll"] = "(bad_alloc)";
        },
-       {"FILE=C:\\a.dll"},
-       nullptr,
+       Script({"FILE=C:\\a.dll"}),
        Rig::WithHeader(
            {"", "File: C:\\a.dll", "   File Date: 4/3/2025 10:20:30", "   Version: ", ""}),
        {"[frmMain.GetFileVersion] Out of memory"},
        true},
       {"a pane that takes nothing",
        [](Rig& r) { r.view.pane.failure = ""; },
-       {"AppName=A"},
-       nullptr,
+       Script({"AppName=A"}),
        {},
        std::vector<std::string>(5, "[frmMain.LogEntry] Unexpected error"),
        true},
       {"a folder where the log file belongs",
        [](Rig& r) { r.files.folders.insert(r.LogPath()); },
-       {"AppName=A"},
-       nullptr,
+       Script({"AppName=A"}),
        Rig::WithHeader({"Application name = A", ""}),
        {"[frmMain.SaveLog] Permission denied"},
        false},
@@ -65,22 +64,19 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
          r.files.files[r.LogPath()] = kBig;
          r.files.refuse[r.LogPath()] = "Permission denied";
        },
-       {},
-       nullptr,
+       Script({}),
        Rig::WithHeader({""}),
        {"[frmMain.SaveLog] Permission denied"},
        false},
       {"a list that shrinks under the run",
        [](Rig& r) { r.view.items.claimed_count = 3; },
-       {"AppName=A"},
-       nullptr,
+       Script({"AppName=A"}),
        Rig::WithHeader({"Application name = A"}),
        {"[frmMain.Process] Invalid property array index"},
        true},
       {"a shell that fails: the folders are empty text, silently",
        [](Rig& r) { r.shell.broken = true; },
-       {"AppName=%ProgramFiles%|%CommonFilesFolder%|%SystemFolder%"},
-       nullptr,
+       Script({"AppName=%ProgramFiles%|%CommonFilesFolder%|%SystemFolder%"}),
        Rig::WithHeader({"Application name = ||", ""}),
        {},
        true},
@@ -90,7 +86,6 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
          r.view.pane.text = "old report\r\n";
          r.view.get_info_enabled = true;
        },
-       {},
        [](Rig& r) {
          std::string path = "C:\\missing.tarninfo";
          r.form.LoadInfoFile(path);
@@ -105,7 +100,6 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
          for (int i = 0; i < kMaxItemLines + 5; ++i)
            r.files.files["C:\\big.tarninfo"] += "File=" + std::to_string(i) + "\r\n";
        },
-       {},
        [](Rig& r) {
          std::string path = "C:\\big.tarninfo";
          r.form.LoadInfoFile(path);
@@ -121,7 +115,6 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
          r.view.pane.text = "report\r\n";
          r.desktop.clipboard_busy = true;
        },
-       {},
        [](Rig& r) {
          r.form.CopyAllText();
          r.form.CopyText();
@@ -134,10 +127,7 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
   for (const auto& c : cases) {
     Rig rig;
     c.arrange(rig);
-    if (c.act)
-      c.act(rig);
-    else
-      rig.Run(c.items);
+    c.act(rig);
     EXPECT_EQ(rig.PaneLines(), c.pane) << c.what;
     std::vector<std::string> boxes;
     for (const auto& box : rig.desktop.boxes) {
