@@ -4,6 +4,7 @@
 // ui/main_window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,7 +85,12 @@ class MainForm final : public Reporter {
   void WriteHeader();
   void CopyFromPane(std::string (LogPane::*read)()) noexcept;
   // Seams that the prompt, variable and check code fill in.
-  bool TestForPrompt(std::string& value);
+  bool TestForPrompt(std::string& value) noexcept;
+  // The folder the user chose (empty text when the browser was cancelled), or nothing when the
+  // user stopped the script. Its failures are the caller's.
+  std::optional<std::string> AskForInstallFolder(const std::string& value);
+  std::optional<std::string> BrowseForInstallFolder(std::string_view question);
+  void LogSelected(std::string_view start, const std::string& folder) noexcept;
   void ReplaceVariables(std::string& value, bool& skip) noexcept;
   Outcome InstallFolderStep(const std::string& value);
   void GetActiveXInfo(const std::string& path);

@@ -91,15 +91,10 @@ MainForm::Outcome MainForm::InstallFolderStep(const std::string& value) {
   }
   LogEntry(std::string(text::kInstallFolderNotFound) + value + "'");
   LogEntry(text::kPromptOrStop);
-  // Seam: the question that lets the user find the folder or stop the script comes here; until
-  // then the folder stays unknown.
-  install_folder.clear();
+  const std::optional<std::string> chosen = AskForInstallFolder(value);
+  if (!chosen) return Outcome::kStop;
+  install_folder = *chosen;
   return Outcome::kGoOn;
-}
-
-// Seam: the PROMPT question. Until it exists no value is taken for a question.
-bool MainForm::TestForPrompt(std::string& /*value*/) {
-  return false;
 }
 
 // Seams for the checks. Until each exists, its item lines say so in the report.

@@ -15,6 +15,7 @@
 namespace tarn {
 
 inline constexpr std::uint32_t kDirectoryAttribute = 16;
+inline constexpr int kNoRoot = -1;  // a folder browser not limited to a special folder
 
 struct LocalDateTime {
   int year = 0, month = 0, day = 0;
@@ -53,6 +54,9 @@ class Desktop {
  public:
   // A modal box with only an OK button, captioned with the application's title.
   virtual void MessageBox(std::string_view text, BoxIcon icon) = 0;
+  // A modal question with the information icon, OK and Cancel, captioned with the application's
+  // title: true for OK; Cancel and the close box give false.
+  virtual bool Question(std::string_view text) = 0;
   virtual void ClearClipboard() = 0;
   virtual void PutClipboardText(std::string_view text) = 0;
   virtual LocalDateTime Now() = 0;
@@ -72,6 +76,11 @@ class Shell {
   // The file-system path of a special folder (a CSIDL), exactly as the shell writes it; empty
   // text when the shell gives none, for whatever reason.
   virtual std::string SpecialFolder(int csidl) = 0;
+  // The shell's modal folder browser, offering only file-system folders under the special folder
+  // `root` (kNoRoot: the whole namespace), `title` above the tree, `start_folder` preselected
+  // when not empty. The chosen folder's path ending in one backslash, or empty text on Cancel.
+  virtual std::string BrowseForFolder(std::string_view start_folder, std::string_view title,
+                                      int root) = 0;
 
  protected:
   ~Shell() = default;

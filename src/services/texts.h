@@ -22,6 +22,22 @@ inline constexpr std::string_view kUnknownItemType = "Script Error:  Unknown ite
 inline constexpr std::string_view kSkipping = "Skipping ";
 inline constexpr std::string_view kSetInstallFolder = "Set InstallFolder=";
 inline constexpr std::string_view kInstallFolderNotFound = "Install folder not found '";
+// The install-folder prompt: its questions (LF LF between their two parts), the browser's title
+// and the log entries of its outcomes.
+inline constexpr std::string_view kPromptValue = "PROMPT";
+inline constexpr std::string_view kPleaseSpecify = "Please specify where ";
+inline constexpr std::string_view kIsInstalled = " is installed.";
+inline constexpr std::string_view kIsInstalledFolder = " is installed.  The folder '";
+inline constexpr std::string_view kDoesNotExist = "' does not exist.";
+inline constexpr std::string_view kPressOkOrCancel =
+    "\n\nPress OK to proceed, or Cancel to stop running the script.";
+inline constexpr std::string_view kSelectFolderStart = "Select ";
+inline constexpr std::string_view kSelectFolderEnd = " Folder";
+inline constexpr std::string_view kScriptCancelled = "Script cancelled by user.";
+inline constexpr std::string_view kSelectionCancelled = "Install folder selection cancelled.";
+inline constexpr std::string_view kPromptedFolder = "Install Folder '";
+inline constexpr std::string_view kFoundFolder = "Install folder '";
+inline constexpr std::string_view kFolderSelected = "' selected.";
 inline constexpr std::string_view kPromptOrStop =
     "            Prompt user to find folder or stop script.";
 
@@ -79,6 +95,9 @@ inline constexpr std::string_view kVariableAppName = "AppName";
 // The modules and procedures that an error text names, "[module.procedure (line)] ..."
 inline constexpr std::string_view kMainModule = "frmMain";
 inline constexpr std::string_view kWin32Module = "Win32API";
+inline constexpr std::string_view kFolderBrowserModule = "FolderBrowser";
+inline constexpr std::string_view kProcedureTestForPrompt = "TestForPrompt";
+inline constexpr std::string_view kProcedureBrowseForFolder = "BrowseForFolder";
 inline constexpr std::string_view kProcedureLogEntry = "LogEntry";
 inline constexpr std::string_view kProcedureSaveLog = "SaveLog";
 inline constexpr std::string_view kProcedureLoadInfoFile = "LoadInfoFile";

@@ -89,8 +89,15 @@ class FakeDesktop final : public Desktop {
   LocalDateTime now{2026, 12, 6, 14, 5, 9};
   std::string exe_folder = "C:\\Tools";
 
+  std::vector<bool> answers;  // to the questions in turn, true for OK; then Cancel
   void MessageBox(std::string_view text, BoxIcon icon) override {
     boxes.push_back({std::string(text), icon});
+  }
+  bool Question(std::string_view text) override {
+    boxes.push_back({"? " + std::string(text), BoxIcon::kInformation});
+    const bool ok = !answers.empty() && answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return ok;
   }
   void ClearClipboard() override {
     if (clipboard_busy) Raise("Cannot open clipboard");
@@ -122,6 +129,17 @@ class FakeShell final : public Shell {
   std::vector<int> asked;
   bool broken = false;
 
+  std::vector<std::string> chosen;  // the browser's answers in turn ("(fail)" raises); then ""
+  std::vector<std::string> titles;  // of the browsers opened
+
+  std::string BrowseForFolder(std::string_view start, std::string_view title, int root) override {
+    if (!start.empty() || root != kNoRoot) Raise("a start folder or root for the install folder");
+    titles.emplace_back(title);
+    const std::string answer = chosen.empty() ? "" : chosen.front();
+    if (!chosen.empty()) chosen.erase(chosen.begin());
+    if (answer == "(fail)") Raise("Out of memory");
+    return answer;
+  }
   std::string SpecialFolder(int csidl) override {
     asked.push_back(csidl);
     if (broken) Raise("Out of memory");

@@ -48,6 +48,16 @@ void Win32Desktop::MessageBox(std::string_view text, BoxIcon icon) {
     ThrowLastError();
 }
 
+bool Win32Desktop::Question(std::string_view text) {
+  if (before_modal_) before_modal_();
+  const std::string prompt(text);
+  const std::string title(text::kAppTitle);
+  const int answer =
+      ::MessageBoxA(owner_, prompt.c_str(), title.c_str(), MB_OKCANCEL | MB_ICONINFORMATION);
+  if (answer == 0) ThrowLastError();
+  return answer == IDOK;
+}
+
 void Win32Desktop::ClearClipboard() {
   ClipboardSession clipboard(owner_);
   if (!clipboard.is_open()) ThrowLastError();

@@ -15,6 +15,7 @@ class Win32Desktop final : public Desktop {
   void Attach(HWND owner, std::function<void()> before_modal);
 
   void MessageBox(std::string_view text, BoxIcon icon) override;
+  bool Question(std::string_view text) override;
   void ClearClipboard() override;
   void PutClipboardText(std::string_view text) override;
   LocalDateTime Now() override;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "services/win32/folder_browser.h"
 #include "services/win32/handles.h"
 
 namespace tarn::win32 {
@@ -27,6 +28,11 @@ std::string Win32Shell::SpecialFolder(int csidl) {
   const void* end = std::memchr(buffer, '\0', sizeof buffer);
   if (end == nullptr) return {};
   return std::string(buffer, static_cast<std::size_t>(static_cast<const char*>(end) - buffer));
+}
+
+std::string Win32Shell::BrowseForFolder(std::string_view start_folder, std::string_view title,
+                                        int root) {
+  return win32::BrowseForFolder(owner_, std::string(start_folder), std::string(title), root);
 }
 
 }  // namespace tarn::win32

@@ -12,6 +12,8 @@ class Win32Shell final : public Shell {
   void Attach(HWND owner) { owner_ = owner; }
 
   std::string SpecialFolder(int csidl) override;
+  std::string BrowseForFolder(std::string_view start_folder, std::string_view title,
+                              int root) override;
 
  private:
   HWND owner_ = nullptr;
