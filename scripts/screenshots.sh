@@ -1,6 +1,7 @@
 #!/bin/bash
-# Takes docs/images/main-window.png (the main window after a run) and docs/images/file-dialog.png
-# (the file dialog over it) from the x86_64 build, on a private display, inside Wine's own desktop
+# Takes docs/images/main-window.png (the main window after a run), docs/images/file-dialog.png
+# (the file dialog over it) and docs/images/prompt.png (the question of an info file that asks
+# for its install folder) from the x86_64 build, on a private display, inside Wine's own desktop
 # so that the windows have their title bars. Usage: scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,8 @@ printf '%s\r\n' '; Order Desk workstation check' 'AppName=Order Desk' \
   'InstallFolder=C:\windows\system32' 'File=%InstallFolder%\kernel32.dll' \
   'File=%InstallFolder%\notepad.exe' 'File=%InstallFolder%\orderdesk.dll' >"$work/order-desk.tarninfo"
 printf 'AppName=Other\r\n' >"$work/other.tarninfo"
+printf '%s\r\n' 'AppName=Order Desk' 'InstallFolder=PROMPT' 'File=%InstallFolder%\orderdesk.exe' \
+  >"$work/ask.tarninfo"
 winpath=$(winepath -w "$work")
 (cd "$work" && wine explorer /desktop=tarninfo,1024x768 tarninfo.exe "$winpath\\order-desk.tarninfo" \
   </dev/null >/dev/null 2>&1 &)
@@ -26,4 +29,14 @@ for _ in $(seq 50); do xdotool search --name '^Select Program Files Location$' >
 sleep 1
 import -window root "$root/docs/images/file-dialog.png"
 xdotool key Escape
-echo "screenshots: docs/images/main-window.png docs/images/file-dialog.png"
+sleep 1
+xdotool key alt+x
+sleep 2
+# The question comes before the main window, which shows only once the start-up run has ended.
+(cd "$work" && wine explorer /desktop=tarninfo,1024x768 tarninfo.exe "$winpath\\ask.tarninfo" \
+  </dev/null >/dev/null 2>&1 &)
+for _ in $(seq 100); do xdotool search --name '^Tarn Application Information$' >/dev/null 2>&1 && break; sleep 0.2; done
+sleep 2
+import -window root "$root/docs/images/prompt.png"
+xdotool key Escape
+echo "screenshots: docs/images/main-window.png docs/images/file-dialog.png docs/images/prompt.png"

@@ -147,12 +147,31 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
   const std::string args = c.count("args") ? (c["args"].empty() ? "" : c["args"][0]) : "\"{INFO}\"";
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(Expand(args, values)));
 
+  // "browse: FOLDER" the folder browser, the folder chosen, or cancelled when none; a question
+  // answered with "ok: ", "cancel: " or "close: " (its close box); else a box, answered with OK.
+  static const std::regex kStep("(browse|ok|cancel|close): ?(.*)");
   for (const std::string& expected : c["boxes"]) {
+    std::smatch step;
+    const bool answer = std::regex_match(expected, step, kStep);
+    const std::string how = answer ? step[1].str() : "", text = answer ? step[2].str() : expected;
+    if (how == "browse") {
+      EXPECT_TRUE(tool.AnswerFolderBrowser(Expand(text, values))) << "no folder browser";
+      continue;
+    }
     std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow();
     ASSERT_TRUE(box.has_value()) << "expected the box: " << expected;
     EXPECT_EQ(box->title, "Tarn Application Information");
-    EXPECT_EQ(box->text, Unescape(Expand(expected, values)));
-    tool.Answer(*box);
+    EXPECT_EQ(box->text, Unescape(Expand(text, values)));
+    // A question shows the information icon (once painted), OK and Cancel; a box only OK.
+    EXPECT_EQ(WaitUntil([&] { return tool.FindBox().value_or(MessageBoxSeen{}).question; },
+                        answer ? 10000 : 0),
+              answer)
+        << "a question has the information icon, OK and Cancel";
+    if (how == "close")
+      ::PostMessageA(box->hwnd, WM_CLOSE, 0, 0);
+    else
+      tool.Answer(*box, how == "cancel" ? IDCANCEL : IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->hwnd); })) << expected;
   }
   while (std::optional<MessageBoxSeen> extra = tool.WaitForBoxOrWindow()) {
     ADD_FAILURE() << "unexpected message box: " << extra->text;

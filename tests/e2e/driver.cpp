@@ -1,5 +1,8 @@
 #include "e2e/driver.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -21,6 +24,36 @@ std::string Narrow(const std::wstring& wide) {
       ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
                             static_cast<int>(text.size()), nullptr, nullptr)));
   return text;
+}
+
+// Whether a control shows `icon`, compared on the screen: a handle of another process's icon
+// does not draw here, so the control's pixels are set against the icon drawn on its background.
+bool ShowsIcon(HWND control, HICON icon) {
+  RECT r{};
+  if (!control || !::GetWindowRect(control, &r)) return false;
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  std::vector<COLORREF> pixels[2];
+  for (int i = 0; i < 2; ++i) {
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    if (i == 1) {
+      HBRUSH background = ::CreateSolidBrush(::GetPixel(dc, 0, 0));
+      const RECT all{0, 0, width, height};
+      ::FillRect(dc, &all, background);
+      ::DeleteObject(background);
+      ::DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    }
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) pixels[i].push_back(::GetPixel(dc, x, y));
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+  }
+  ::DeleteDC(dc);
+  ::ReleaseDC(nullptr, screen);
+  return pixels[0] == pixels[1];
 }
 
 }  // namespace
@@ -109,6 +142,11 @@ std::optional<MessageBoxSeen> RunningTool::FindBox() const {
     if (!::IsWindowVisible(window) || ClassName(window) != "#32770") continue;
     // A standard message box holds its prompt in the static control 0xFFFF.
     MessageBoxSeen box{window, WindowText(window), WindowText(::GetDlgItem(window, 0xFFFF))};
+    // The box's icon control (1088) holds one of the shared system icons.
+    const auto icon =
+        reinterpret_cast<HICON>(::SendMessageA(::GetDlgItem(window, 1088), STM_GETICON, 0, 0));
+    box.question = ::GetDlgItem(window, IDOK) && ::GetDlgItem(window, IDCANCEL) &&
+                   ShowsIcon(::GetDlgItem(window, 1088), ::LoadIconA(nullptr, IDI_INFORMATION));
     if (!box.text.empty()) return box;
   }
   return std::nullopt;
@@ -136,6 +174,39 @@ void RunningTool::Answer(const MessageBoxSeen& box, int button) {
   ::PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(box.hwnd, button)));
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box.hwnd); })) << "the box did not close";
+}
+
+bool RunningTool::AnswerFolderBrowser(const std::string& folder) {
+  HWND browser = nullptr;
+  WaitUntil([&] {
+    for (HWND window : TopLevelWindows())
+      if (::IsWindowVisible(window) && ClassName(window) == "#32770" &&
+          ::FindWindowExA(window, nullptr, "SysTreeView32", nullptr))
+        browser = window;
+    return browser != nullptr;
+  });
+  if (!browser) return false;
+  if (!folder.empty()) {
+    // The browser takes the path by address, so it is written into the tool's own memory.
+    void* remote = ::VirtualAllocEx(process_, nullptr, folder.size() + 1, MEM_COMMIT | MEM_RESERVE,
+                                    PAGE_READWRITE);
+    EXPECT_TRUE(remote &&
+                ::WriteProcessMemory(process_, remote, folder.c_str(), folder.size() + 1, nullptr));
+    // Until its tree is filled, the browser drops the selection; it is asked again until taken.
+    HWND tree = ::FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+      DWORD_PTR ignored = 0;
+      ::SendMessageTimeoutA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 30000, &ignored);
+      return ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
+    })) << "the browser took no selection";
+    ::VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  }
+  const int button = folder.empty() ? IDCANCEL : IDOK;
+  ::PostMessageA(browser, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(browser, button)));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(browser); })) << "the browser did not close";
+  return true;
 }
 
 std::vector<std::string> ListTexts(HWND list, bool combo) {

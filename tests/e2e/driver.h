@@ -46,6 +46,7 @@ std::optional<std::string> ReadFile(const std::string& path);
 struct MessageBoxSeen {
   HWND hwnd = nullptr;
   std::string title, text;
+  bool question = false;  // OK and Cancel, with the information icon
 };
 
 class RunningTool {
@@ -62,6 +63,9 @@ class RunningTool {
   std::optional<MessageBoxSeen> FindBox() const;
   // Presses a button of a message box and waits until the box is gone.
   void Answer(const MessageBoxSeen& box, int button = IDOK);
+  // The shell's folder browser once it is up: `folder` chosen and OK pressed, or Cancel pressed
+  // when `folder` is empty. False when no browser came up.
+  bool AnswerFolderBrowser(const std::string& folder);
   // A visible top-level window of the tool of this class, once it is up; null on timeout.
   HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const;
   HWND Focus() const;

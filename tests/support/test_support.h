@@ -20,13 +20,12 @@ bool WaitUntil(Condition done, DWORD timeout_ms = 30000) {
   return true;
 }
 
-// A new, empty folder under %TEMP%\tarn-tests, removed with everything in it at the end.
+// A new, empty folder under C:\tarn-tests, removed with everything in it at the end. Not under
+// %TEMP%, which lies in a hidden folder that the shell's folder browser does not show.
 class TempFolder {
  public:
   explicit TempFolder(const std::string& name) {
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(sizeof temp, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / "tarn-tests" / name;
+    const std::filesystem::path folder = std::filesystem::path("C:\\tarn-tests") / name;
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder);
