@@ -1,5 +1,6 @@
 // Loads and runs one info file over the fakes: the input's first bytes are the file, its last
-// ones the platform's answers (which paths exist, as what, with which version, which calls fail).
+// ones the platform's answers (which paths exist, as what, with which version, which calls fail)
+// and the user's (to the install-folder questions and the folder browser).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "native/fakes.h"
@@ -9,6 +10,9 @@ namespace {
 // The paths that the answers are about; the dictionary names them, so scripts reach them.
 constexpr const char* kPaths[] = {
     "C:\\a.dll", "C:\\Tools", "C:\\Tools\\b.ocx", "C:\\x y\\", "C:\\Program Files (x86)", "D:"};
+
+// What the folder browser answers: Cancel, a folder, a drive root, a failure.
+constexpr const char* kChosen[] = {"", "C:\\Tools\\", "D:\\", "(fail)"};
 
 }  // namespace
 
@@ -36,6 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (platform & 8) rig.files.folders.insert(rig.LogPath());
   rig.desktop.clipboard_busy = platform & 16;
   if (platform & 32) rig.view.items.claimed_count = input.ConsumeIntegralInRange(0, 40);
+  // The user's answers to the install-folder questions, and the folders the browser gives.
+  const auto answers = input.ConsumeIntegral<std::uint8_t>();
+  for (int bit = 0; bit < 4; ++bit) {
+    rig.desktop.answers.push_back(answers >> bit & 1);
+    rig.shell.chosen.push_back(kChosen[answers >> (4 + bit) & 1 ? bit : 0]);
+  }
   rig.files.files["C:\\info.tarninfo"] = input.ConsumeRemainingBytesAsString();
 
   std::string path = platform & 64 ? "\"C:\\info.tarninfo\"" : "C:\\info.tarninfo";
