@@ -124,10 +124,20 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
     const std::string path = Expand(name, values);
     return path.find(':') == std::string::npos ? sandbox.Path(path) : path;
   };
+  // Files made outside the case's folder (a full path) are removed at the end, whatever happens.
+  struct Outside {
+    std::vector<std::string> paths;
+    ~Outside() {
+      std::error_code ignored;
+      for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+        std::filesystem::remove_all(*path, ignored);
+    }
+  } outside;
   // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME an empty file.
   for (const std::string& line : c["files"]) {
     const std::size_t at = line.find(" @ "), eq = line.find(" = ");
     const std::string name = line.substr(0, std::min(at, eq));
+    if (Expand(name, values).find(':') != std::string::npos) outside.paths.push_back(path_of(name));
     if (line.back() == '/')
       ASSERT_TRUE(::CreateDirectoryA(path_of(name.substr(0, name.size() - 1)).c_str(), nullptr));
     else
