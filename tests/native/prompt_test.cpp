@@ -1,5 +1,5 @@
-// The install-folder prompt: every answer to its two questions and to the folder browser, and
-// the lines that a cancelled selection skips.
+// The install-folder prompt where the end-to-end cases do not reach: PROMPT in any case and
+// values that only begin with it, a drive root chosen, a browser that fails, an empty name.
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -36,33 +36,12 @@ TEST(Prompt, EveryAnswerToTheQuestionsAndTheBrowser) {
        {"Install Folder 'C:\\Apps\\Tool' selected.", "Script Error:  Unknown item type = COLOUR",
         "Application name = PROMPT1", "Application name = PROMPT ME", ""},
        {kAsk}},
-      {"Cancel on the PROMPT question stops the script",
-       {"File=PROMPT", "AppName=later"},
-       {false},
-       {},
-       {"Script cancelled by user."},
-       {kAsk}},
       {"InstallFolder=PROMPT with a drive root chosen goes through the Set entry",
        {"InstallFolder=Prompt", "AppName=%InstallFolder%"},
        {true},
        {"D:\\"},
        {"Install Folder 'D:' selected.", "Set InstallFolder=D:", "Application name = D:", ""},
        {kAsk}},
-      {"InstallFolder=PROMPT with the browser cancelled asks for the empty folder; the skip rule",
-       {"InstallFolder=PROMPT", "File=%InstallFolder%\\a.dll", "AppName=%installfolder%"},
-       {true, true},
-       {"", "C:\\Found\\"},
-       {"Install folder selection cancelled.", "Install folder not found ''",
-        "            Prompt user to find folder or stop script.",
-        "Install folder 'C:\\Found' selected.", "Skipping File=%InstallFolder%\\a.dll",
-        "Application name = C:\\Found", ""},
-       {kAsk, Missing("")}},
-      {"a missing folder: Cancel stops the script",
-       {"InstallFolder=C:\\gone", "AppName=later"},
-       {false},
-       {},
-       {kNotFound[0], kNotFound[1], "Script cancelled by user."},
-       {Missing("C:\\gone")}},
       {"a missing folder: OK, then the browser cancelled, empties the folder",
        {"InstallFolder=C:\\gone", "File=x%InstallFolder%", "AppName=%installfolder%"},
        {true},
