@@ -7,9 +7,11 @@ set(TARN_STATIC_LINK -static -static-libgcc -static-libstdc++)
 set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user32 gdi32)
 
 add_library(tarn_win32 STATIC
+  src/services/win32/com.cpp
   src/services/win32/desktop.cpp
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
+  src/services/win32/process_runner.cpp
   src/services/win32/shell.cpp
   src/services/win32/system_error.cpp
   src/ui/file_dialog.cpp

@@ -47,6 +47,9 @@ class MainView {
   virtual void EnableGetInfo(bool enabled) = 0;
   // Asks the user for a file with the given extension; empty text when none was chosen.
   virtual std::string FileDialog(std::string_view extension, std::string_view start_path) = 0;
+  // True once the user has asked to close the window during a run: the run stops before its
+  // next item line.
+  virtual bool CloseRequested() = 0;
 
  protected:
   ~MainView() = default;
@@ -55,7 +58,12 @@ class MainView {
 class MainForm final : public Reporter {
  public:
   MainForm(const Platform& platform, MainView& view)
-      : files_(platform.files), desktop_(platform.desktop), shell_(platform.shell), view_(view) {}
+      : files_(platform.files),
+        desktop_(platform.desktop),
+        shell_(platform.shell),
+        com_(platform.com),
+        processes_(platform.processes),
+        view_(view) {}
 
   // Script state, kept for the life of the window.
   std::string app_name;
@@ -93,15 +101,18 @@ class MainForm final : public Reporter {
   void LogSelected(std::string_view start, const std::string& folder) noexcept;
   void ReplaceVariables(std::string& value, bool& skip) noexcept;
   Outcome InstallFolderStep(const std::string& value);
-  void GetActiveXInfo(const std::string& path);
+  void GetActiveXInfo(const std::string& path) noexcept;
+  std::string GetActiveXGUID(const std::string& path) noexcept;
+  bool RegisterActiveX(const std::string& path) noexcept;
   void GetFileInfo(const std::string& path) noexcept;
   std::string GetFileVersion(const std::string& path) noexcept;
-  void InstantiateObjectCheck(const std::string& prog_id);
-  void NotBuiltYet(std::string_view heading, const std::string& value);
+  void InstantiateObjectCheck(const std::string& prog_id) noexcept;
 
   FileSystem& files_;
   Desktop& desktop_;
   Shell& shell_;
+  Com& com_;
+  Processes& processes_;
   MainView& view_;
 };
 

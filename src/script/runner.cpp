@@ -29,8 +29,11 @@ void MainForm::Process() noexcept {
     WriteHeader();
     ItemList& items = view_.Items();
     const int count = items.Count();
-    for (int position = 0; position < count; ++position)
+    for (int position = 0; position < count; ++position) {
+      // A close asked for while an item waited ends the run as a stop by the user does.
+      if (view_.CloseRequested()) return;
       if (RunItemLine(items.At(position)) == Outcome::kStop) return;
+    }
     LogEntry("");
   });
   SaveLog();
@@ -95,20 +98,6 @@ MainForm::Outcome MainForm::InstallFolderStep(const std::string& value) {
   if (!chosen) return Outcome::kStop;
   install_folder = *chosen;
   return Outcome::kGoOn;
-}
-
-// Seams for the checks. Until each exists, its item lines say so in the report.
-void MainForm::GetActiveXInfo(const std::string& path) {
-  NotBuiltYet(text::kActiveXHeading, path);
-}
-void MainForm::InstantiateObjectCheck(const std::string& prog_id) {
-  NotBuiltYet(text::kInstantiateHeading, prog_id);
-}
-
-void MainForm::NotBuiltYet(std::string_view heading, const std::string& value) {
-  LogEntry("");
-  LogEntry(std::string(heading) + value);
-  LogEntry(text::kNotCheckedYet);
 }
 
 }  // namespace tarn

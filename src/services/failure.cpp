@@ -15,13 +15,15 @@ std::string_view ClassicDescription(std::uint32_t code) noexcept {
   return {};
 }
 
-std::string DescribeSystemError(std::uint32_t code, std::string_view platform_text) {
+std::string DescribeSystemError(std::uint32_t code, std::string_view platform_text,
+                                std::string_view fallback) {
   if (std::string_view classic = ClassicDescription(code); !classic.empty())
     return std::string(classic);
   while (!platform_text.empty() && (platform_text.back() == '\r' || platform_text.back() == '\n' ||
                                     platform_text.back() == ' '))
     platform_text.remove_suffix(1);
   if (!platform_text.empty()) return std::string(platform_text);
+  if (!fallback.empty()) return std::string(fallback);
   char text[48];
   std::snprintf(text, sizeof text, text::kUnexpectedErrorCode.data(), static_cast<unsigned>(code));
   return text;

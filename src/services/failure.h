@@ -37,8 +37,9 @@ std::string CurrentDescription() noexcept;
 std::string_view ClassicDescription(std::uint32_t code) noexcept;
 
 // The description of a failed system call: the classic wording when the tool has one, else the
-// platform's own text, else a text naming the code. Never empty.
-std::string DescribeSystemError(std::uint32_t code, std::string_view platform_text);
+// platform's own text, else `fallback`, else a text naming the code. Never empty.
+std::string DescribeSystemError(std::uint32_t code, std::string_view platform_text,
+                                std::string_view fallback = {});
 
 enum class BoxIcon { kNone, kExclamation, kInformation };
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,11 +87,56 @@ class Shell {
   ~Shell() = default;
 };
 
+// Other programs, run to their end.
+class Processes {
+ public:
+  // What RunAndWait answers when the command line starts no program at all.
+  static constexpr std::int32_t kCannotStart = -1;
+  // Starts the command line (its first word is the program, found by the system's search) and
+  // waits until it has ended, the window answering meanwhile; the exit code as the system
+  // reports it, read as signed.
+  virtual std::int32_t RunAndWait(const std::string& command_line) = 0;
+
+ protected:
+  ~Processes() = default;
+};
+
+// Reads the type library inside a component file. Held for one call only.
+class TypeLibReader {
+ public:
+  virtual ~TypeLibReader() = default;
+  // Loads the library inside the file without registering anything or running the file's code.
+  virtual void SetFile(const std::string& path) = 0;
+  // The loaded library's GUID as text in braces, upper case.
+  virtual std::string Guid() = 0;
+};
+
+// A COM object the tool holds; released when destroyed. No property or method of it is used.
+class ComObject {
+ public:
+  virtual ~ComObject() = default;
+};
+
+// COM, on the window's thread.
+class Com {
+ public:
+  // A new reader, or nothing when none can be created.
+  virtual std::unique_ptr<TypeLibReader> NewTypeLibReader() = 0;
+  // An automation object of the class the programmatic identifier names, from an in-process or
+  // local server; throws with the platform's description (never empty) when there is none.
+  virtual std::unique_ptr<ComObject> CreateObject(const std::string& prog_id) = 0;
+
+ protected:
+  ~Com() = default;
+};
+
 // Everything of the machine that the tool asks for.
 struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Shell& shell;
+  Com& com;
+  Processes& processes;
 };
 
 // The user's general date form: short date, a blank, the long time; a midnight time is left out.

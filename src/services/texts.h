@@ -45,12 +45,26 @@ inline constexpr std::string_view kPromptOrStop =
 inline constexpr std::string_view kFileHeading = "File: ";
 inline constexpr std::string_view kActiveXHeading = "ActiveXComponent: ";
 inline constexpr std::string_view kInstantiateHeading = "InstantiateObject: ";
-inline constexpr std::string_view kNotCheckedYet = "   Not checked: this build has no such check";
 
 // File check and script variables
 inline constexpr std::string_view kFileDate = "   File Date: ";
 inline constexpr std::string_view kFileVersion = "   Version: ";
 inline constexpr std::string_view kFileDoesNotExist = "   File does not exist";
+
+// ActiveX component check
+inline constexpr std::string_view kClsid = "   CLSID: ";
+inline constexpr std::string_view kRegisterOk = "   Register Component: OK";
+inline constexpr std::string_view kRegisterFailed =
+    "   Register Component: ERROR - Cannot register";
+inline constexpr std::string_view kNoFileForGuid = "File does not exist";
+inline constexpr std::string_view kNoTypeLibReader = "Error instantiating a TypeLibInfo object.";
+inline constexpr std::string_view kFileNotFoundForRegister = "File Not found: ";
+// The registration tool, named so that the system's program search finds it.
+inline constexpr std::string_view kRegisterCommand = "RegSvr32 /S ";
+
+// Object instantiation check
+inline constexpr std::string_view kInstantiateOk = "   Instantiate Object Check: OK";
+inline constexpr std::string_view kInstantiateFailed = "   Instantiate Object Check: FAILED - ";
 inline constexpr std::string_view kEmptyInstallFolder = "%InstallFolder% is an empty variable.";
 inline constexpr std::string_view kEmptyAppName = "%AppName% is an empty variable.";
 
@@ -107,6 +121,9 @@ inline constexpr std::string_view kProcedureGetFilePathOnly = "GetFilePathOnly";
 inline constexpr std::string_view kProcedureGetFileVersion = "GetFileVersion";
 inline constexpr std::string_view kProcedureGetSystemFolder = "GetSystemFolder";
 inline constexpr std::string_view kProcedureFileDialog = "FileDialog";
+inline constexpr std::string_view kProcedureGetActiveXInfo = "GetActiveXInfo";
+inline constexpr std::string_view kProcedureRegisterActiveX = "RegisterActiveX";
+inline constexpr std::string_view kProcedureInstantiateObjectCheck = "InstantiateObjectCheck";
 
 // Failures
 inline constexpr std::string_view kUnexpectedError = "Unexpected error";
@@ -114,6 +131,7 @@ inline constexpr std::string_view kUnexpectedErrorCode = "Unexpected error (0x%0
 inline constexpr std::string_view kOutOfMemory = "Out of memory";
 inline constexpr std::string_view kDeviceUnavailable = "Device unavailable";
 inline constexpr std::string_view kPathNotFound = "Path not found";
+inline constexpr std::string_view kCannotCreateObject = "ActiveX component can't create object";
 struct ClassicDescription {
   std::uint32_t code;
   std::string_view text;
@@ -139,8 +157,8 @@ inline constexpr ClassicDescription kClassicDescriptions[] = {
     {161, "Path not found"},
     {206, "Bad file name or number"},
     {0x80004002, "No such interface supported"},
-    {0x80040154, "ActiveX component can't create object"},
-    {0x800401F3, "ActiveX component can't create object"},
+    {0x80040154, kCannotCreateObject},
+    {0x800401F3, kCannotCreateObject},
     {0x80029C4A, "Error loading type library/DLL."},
     {0x80029C83, "Error accessing the OLE registry."},
     {0x8002802B, "Element not found"},

@@ -73,7 +73,7 @@ HACCEL BuildAccelerators() {
 
 }  // namespace
 
-MainWindow::MainWindow() : form_({files_, desktop_, shell_}, *this) {}
+MainWindow::MainWindow() : form_({files_, desktop_, shell_, com_, *this}, *this) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
@@ -140,8 +140,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(IDC_CMD_OPEN, DC_HASDEFID);
+    case WM_SETCURSOR:
+      // The controls pass this up first, so the hourglass holds over them too.
+      if (ShowAppPointer()) return TRUE;
+      break;
     case WM_CLOSE:
-      ::DestroyWindow(hwnd_);
+      OnExit();
       return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);
@@ -186,16 +190,61 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 void MainWindow::OnOpen() {
+  if (running_) {
+    ::MessageBeep(MB_OK);
+    return;
+  }
   std::string path;
   form_.LoadInfoFile(path);
 }
 
 void MainWindow::OnGetInfo() {
-  form_.Process();
+  if (running_) {
+    ::MessageBeep(MB_OK);
+    return;
+  }
+  RunScript();
 }
 
 void MainWindow::OnExit() {
-  ::DestroyWindow(hwnd_);
+  if (running_)
+    close_requested_ = true;
+  else
+    ::DestroyWindow(hwnd_);
+}
+
+void MainWindow::RunScript() {
+  running_ = true;
+  form_.Process();
+  running_ = false;
+  if (close_requested_) ::DestroyWindow(hwnd_);
+}
+
+std::int32_t MainWindow::RunAndWait(const std::string& command_line) {
+  // What the run has written so far is on the screen while the program runs.
+  try {
+    pane_.Flush();
+  } catch (...) {
+  }
+  return win32::RunAndWait(command_line, *this);
+}
+
+void MainWindow::HandlePendingEvents() {
+  bool quit = false;
+  WPARAM quit_code = 0;
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quit = true;
+      quit_code = message.wParam;
+      continue;
+    }
+    if (PreTranslate(message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  // The program's own loop is to end on it, once the run is over.
+  if (quit) ::PostQuitMessage(static_cast<int>(quit_code));
 }
 
 void MainWindow::OnCopyAll() {
@@ -244,12 +293,13 @@ void MainWindow::StartUp(std::string_view argument_text) {
   if (!argument_text.empty()) {
     std::string path(argument_text);
     form_.LoadInfoFile(path);
-    form_.Process();
+    RunScript();
   }
   pane_.Flush();
 }
 
 void MainWindow::Show(int show_command) {
+  if (!::IsWindow(hwnd_)) return;  // closed during the start-up's run
   ::ShowWindow(hwnd_, show_command);
   ::UpdateWindow(hwnd_);
   ::SetFocus(Control(IDC_CMD_OPEN));

@@ -7,15 +7,20 @@
 #include <string_view>
 
 #include "form/main_form.h"
+#include "services/win32/com.h"
 #include "services/win32/desktop.h"
 #include "services/win32/files.h"
+#include "services/win32/process_runner.h"
 #include "services/win32/shell.h"
 #include "ui/win32_controls.h"
 #include "ui/win32_layout.h"
 
 namespace tarn::win32 {
 
-class MainWindow final : public MainView {
+// While a run waits for a program, the window answers: Open and Get Info are refused with a beep
+// (no run inside a run), and Exit or the close box is remembered: the run stops before its next
+// item line, saves its log as always, and then the window closes.
+class MainWindow final : public MainView, public Processes, public EventPump {
  public:
   MainWindow();
   ~MainWindow();
@@ -38,6 +43,9 @@ class MainWindow final : public MainView {
   LogPane& Log() override { return pane_; }
   void EnableGetInfo(bool enabled) override;
   std::string FileDialog(std::string_view extension, std::string_view start_path) override;
+  bool CloseRequested() override { return close_requested_; }
+  std::int32_t RunAndWait(const std::string& command_line) override;
+  void HandlePendingEvents() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -48,6 +56,7 @@ class MainWindow final : public MainView {
   void OnOpen();
   void OnGetInfo();
   void OnExit();
+  void RunScript();
   void OnCopyAll();
   void OnCopy();
   void InitializeForm();
@@ -57,12 +66,15 @@ class MainWindow final : public MainView {
   HWND hwnd_ = nullptr;
   UniqueAccelerators accelerators_;
   bool initializing_ = false;
+  bool running_ = false;
+  bool close_requested_ = false;
   ControlFonts fonts_;
   ListBoxItems items_;
   EditLogPane pane_;
   Win32FileSystem files_;
   Win32Desktop desktop_;
   Win32Shell shell_;
+  Win32Com com_;
   MainForm form_;
 };
 

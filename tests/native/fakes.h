@@ -3,7 +3,9 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <set>
@@ -148,6 +150,54 @@ class FakeShell final : public Shell {
   }
 };
 
+class FakeCom final : public Com {
+ public:
+  std::map<std::string, std::string> libraries;  // file -> its library's GUID; others fail
+  bool no_reader = false;                        // no reader can be created
+  std::set<std::string> classes;                 // programmatic identifiers that can be created
+  int held = 0;                                  // readers and objects not yet released
+
+  std::unique_ptr<TypeLibReader> NewTypeLibReader() override {
+    if (no_reader) Raise("Out of memory");
+    return std::make_unique<Reader>(*this);
+  }
+  std::unique_ptr<ComObject> CreateObject(const std::string& prog_id) override {
+    if (!classes.count(prog_id)) Raise("ActiveX component can't create object");
+    return std::make_unique<Object>(held);
+  }
+
+ private:
+  struct Object : ComObject {
+    explicit Object(int& held) : held(held) { ++held; }
+    ~Object() override { --held; }
+    int& held;
+  };
+  struct Reader : TypeLibReader, Object {
+    explicit Reader(FakeCom& com) : Object(com.held), com(com) {}
+    void SetFile(const std::string& path) override {
+      if (!com.libraries.count(path)) Raise("Error loading type library/DLL.");
+      file = path;
+    }
+    std::string Guid() override { return com.libraries.at(file); }
+    FakeCom& com;
+    std::string file;
+  };
+};
+
+class FakeProcesses final : public Processes {
+ public:
+  Lines command_lines;                       // every command line run, in order
+  std::map<std::string, std::int32_t> exit;  // command line -> exit code; others end with 0
+  std::function<void()> meanwhile;           // what the user does while a program runs
+
+  std::int32_t RunAndWait(const std::string& command_line) override {
+    command_lines.push_back(command_line);
+    if (meanwhile) meanwhile();
+    auto it = exit.find(command_line);
+    return it == exit.end() ? 0 : it->second;
+  }
+};
+
 class FakeItems final : public ItemList {
  public:
   Lines lines;
@@ -185,11 +235,13 @@ class FakeView final : public MainView {
   FakeItems items;
   FakePane pane;
   bool get_info_enabled = false;
+  bool close_requested = false;
 
   ItemList& Items() override { return items; }
   LogPane& Log() override { return pane; }
   void EnableGetInfo(bool enabled) override { get_info_enabled = enabled; }
   std::string FileDialog(std::string_view, std::string_view) override { return {}; }
+  bool CloseRequested() override { return close_requested; }
 };
 
 // A main form over the fakes.
@@ -197,8 +249,10 @@ struct Rig {
   FakeFileSystem files;
   FakeDesktop desktop;
   FakeShell shell;
+  FakeCom com;
+  FakeProcesses processes;
   FakeView view;
-  MainForm form{{files, desktop, shell}, view};
+  MainForm form{{files, desktop, shell, com, processes}, view};
 
   std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
 
