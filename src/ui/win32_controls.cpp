@@ -1,6 +1,7 @@
 #include "ui/win32_controls.h"
 
 #include "services/texts.h"
+#include "services/win32/code_page.h"
 #include "services/win32/system_error.h"
 
 namespace tarn::win32 {
@@ -15,15 +16,16 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
+// Asked in UTF-16: this Wine's translation of the ANSI text messages overruns its buffer on an
+// entry longer than 512 characters.
 std::string ListEntryText(HWND list, int index, UINT length_message, UINT text_message) {
-  const LRESULT length = ::SendMessageA(list, length_message, static_cast<WPARAM>(index), 0);
+  const LRESULT length = ::SendMessageW(list, length_message, static_cast<WPARAM>(index), 0);
   if (length < 0) throw Failure(std::string(text::kNoSuchItem));
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied = ::SendMessageA(list, text_message, static_cast<WPARAM>(index),
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied = ::SendMessageW(list, text_message, static_cast<WPARAM>(index),
                                         reinterpret_cast<LPARAM>(text.data()));
   if (copied < 0) throw Failure(std::string(text::kNoSuchItem));
-  text.resize(static_cast<std::size_t>(copied));
-  return text;
+  return Narrow(text.data(), static_cast<int>(copied));
 }
 
 void ListBoxItems::Clear() {

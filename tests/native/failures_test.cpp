@@ -37,6 +37,49 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
                         "Application name = after", ""}),
        {},
        true},
+      {"a component that vanishes before its date is read: nothing is registered",
+       [](Rig& r) {
+         r.files.files["C:\\gone.ocx"] = "MZ";
+         r.files.refuse["C:\\gone.ocx"] = "Permission denied";
+         r.com.libraries["C:\\gone.ocx"] = "{GUID}";
+       },
+       [](Rig& r) {
+         r.Run({"ActiveXComponent=C:\\gone.ocx", "AppName=after"});
+         EXPECT_EQ(r.processes.command_lines, Lines{});
+       },
+       Rig::WithHeader({"", "ActiveXComponent: C:\\gone.ocx",
+                        "[frmMain.GetActiveXInfo] Permission denied", "Application name = after",
+                        ""}),
+       {},
+       true},
+      {"a path in quotes goes to the registration tool as it is; one that starts nothing fails",
+       [](Rig& r) {
+         r.files.files["\"C:\\x.ocx\""] = "MZ";
+         r.processes.exit["RegSvr32 /S \"C:\\x.ocx\""] = Processes::kCannotStart;
+         r.com.classes.insert("A.B");
+       },
+       [](Rig& r) {
+         r.Run({"ActiveXComponent=\"C:\\x.ocx\"", "InstantiateObject=A.B"});
+         EXPECT_EQ(r.processes.command_lines, Lines{"RegSvr32 /S \"C:\\x.ocx\""});
+         EXPECT_EQ(r.com.held, 0) << "a reader or an object outlived its check";
+       },
+       Rig::WithHeader({"", "ActiveXComponent: \"C:\\x.ocx\"", "   File Date: 4/3/2025 10:20:30",
+                        "   Version: ", "   CLSID: Error loading type library/DLL.",
+                        "   Register Component: ERROR - Cannot register", "",
+                        "InstantiateObject: A.B", "   Instantiate Object Check: OK", ""}),
+       {},
+       true},
+      {"no type-library reader to be had",
+       [](Rig& r) {
+         r.files.files["C:\\x.ocx"] = "MZ";
+         r.com.no_reader = true;
+       },
+       Script({"ActiveXComponent=C:\\x.ocx"}),
+       Rig::WithHeader({"", "ActiveXComponent: C:\\x.ocx", "   File Date: 4/3/2025 10:20:30",
+                        "   Version: ", "   CLSID: Error instantiating a TypeLibInfo object.",
+                        "   Register Component: OK", ""}),
+       {},
+       true},
       {"a version query that fails",
        [](Rig& r) {
          r.files.files["C:\\a.dll"] = "MZ";
