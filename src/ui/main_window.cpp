@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "checks/paths.h"
 #include "services/texts.h"
@@ -226,25 +227,23 @@ std::int32_t MainWindow::RunAndWait(const std::string& command_line) {
     pane_.Flush();
   } catch (...) {
   }
-  return win32::RunAndWait(command_line, *this);
+  const std::int32_t exit_code = win32::RunAndWait(command_line, *this);
+  // A quit taken off the queue during the wait is for the program's own loop, after the run.
+  if (quit_code_) ::PostQuitMessage(static_cast<int>(*std::exchange(quit_code_, std::nullopt)));
+  return exit_code;
 }
 
 void MainWindow::HandlePendingEvents() {
-  bool quit = false;
-  WPARAM quit_code = 0;
   MSG message;
   while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      quit = true;
-      quit_code = message.wParam;
+      quit_code_ = message.wParam;
       continue;
     }
     if (PreTranslate(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
-  // The program's own loop is to end on it, once the run is over.
-  if (quit) ::PostQuitMessage(static_cast<int>(quit_code));
 }
 
 void MainWindow::OnCopyAll() {

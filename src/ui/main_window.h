@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string_view>
 
 #include "form/main_form.h"
@@ -68,6 +69,7 @@ class MainWindow final : public MainView, public Processes, public EventPump {
   bool initializing_ = false;
   bool running_ = false;
   bool close_requested_ = false;
+  std::optional<WPARAM> quit_code_;  // a quit taken off the queue while a run waited
   ControlFonts fonts_;
   ListBoxItems items_;
   EditLogPane pane_;

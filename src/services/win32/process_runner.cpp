@@ -50,7 +50,13 @@ std::int32_t RunAndWait(const std::string& command_line, EventPump& pump) noexce
                          nullptr, nullptr, &startup, &started)) {
       UniqueHandle process(started.hProcess), thread(started.hThread);
       exit_code = 0;
-      while (::WaitForSingleObject(process.get(), kWaitSlice) == WAIT_TIMEOUT) {
+      // A slice ends early when the window has something new to handle, so it answers at once
+      // rather than after the rest of the slice.
+      HANDLE waited = process.get();
+      DWORD woke;
+      while ((woke = ::MsgWaitForMultipleObjects(1, &waited, FALSE, kWaitSlice, QS_ALLINPUT)) ==
+                 WAIT_TIMEOUT ||
+             woke == WAIT_OBJECT_0 + 1) {
         try {
           pump.HandlePendingEvents();
         } catch (...) {
