@@ -12,14 +12,13 @@ work=$(mktemp -d)
 trap 'wine_env_stop; rm -rf "$work"' EXIT
 
 cp "$build/tarninfo.exe" "$work/"
-printf '%s\r\n' '; Order Desk workstation check' 'AppName=Order Desk' \
-  'InstallFolder=C:\windows\system32' 'File=%InstallFolder%\kernel32.dll' \
-  'File=%InstallFolder%\notepad.exe' 'File=%InstallFolder%\orderdesk.dll' >"$work/order-desk.tarninfo"
+# The bundled example: its report ends with real ActiveX and object blocks.
+cp "$root/examples/script-host.tarninfo" "$work/"
 printf 'AppName=Other\r\n' >"$work/other.tarninfo"
 printf '%s\r\n' 'AppName=Order Desk' 'InstallFolder=PROMPT' 'File=%InstallFolder%\orderdesk.exe' \
   >"$work/ask.tarninfo"
 winpath=$(winepath -w "$work")
-(cd "$work" && wine explorer /desktop=tarninfo,1024x768 tarninfo.exe "$winpath\\order-desk.tarninfo" \
+(cd "$work" && wine explorer /desktop=tarninfo,1024x768 tarninfo.exe "$winpath\\script-host.tarninfo" \
   </dev/null >/dev/null 2>&1 &)
 for _ in $(seq 100); do xdotool search --name '^Tarn Application Information$' >/dev/null 2>&1 && break; sleep 0.2; done
 sleep 2
