@@ -142,9 +142,7 @@ std::optional<MessageBoxSeen> RunningTool::FindBox() const {
     if (!::IsWindowVisible(window) || ClassName(window) != "#32770") continue;
     // A standard message box holds its prompt in the static control 0xFFFF.
     MessageBoxSeen box{window, WindowText(window), WindowText(::GetDlgItem(window, 0xFFFF))};
-    // The box's icon control (1088) holds one of the shared system icons.
-    const auto icon =
-        reinterpret_cast<HICON>(::SendMessageA(::GetDlgItem(window, 1088), STM_GETICON, 0, 0));
+    // The box's icon is its control 1088.
     box.question = ::GetDlgItem(window, IDOK) && ::GetDlgItem(window, IDCANCEL) &&
                    ShowsIcon(::GetDlgItem(window, 1088), ::LoadIconA(nullptr, IDI_INFORMATION));
     if (!box.text.empty()) return box;
