@@ -10,12 +10,7 @@ namespace tarn {
 // lines, so the GUID is read before the file is registered.
 void MainForm::GetActiveXInfo(const std::string& path) noexcept {
   Guarded({Mode::kLogAndLeave, text::kProcedureGetActiveXInfo}, *this, [&] {
-    LogEntry("");
-    LogEntry(std::string(text::kActiveXHeading) + path);
-    if (!DoesFileExist(path)) {
-      LogEntry(text::kFileDoesNotExist);
-      return;
-    }
+    if (!BeginFileBlock(text::kActiveXHeading, path)) return;
     const std::string guid = GetActiveXGUID(path);
     const std::string date = GeneralDate(desktop_, files_.LastWriteTime(path));
     const std::string version = GetFileVersion(path);

@@ -4,17 +4,20 @@
 
 namespace tarn {
 
+bool MainForm::BeginFileBlock(std::string_view heading, const std::string& path) {
+  LogEntry("");
+  LogEntry(std::string(heading) + path);
+  if (DoesFileExist(path)) return true;
+  LogEntry(text::kFileDoesNotExist);
+  return false;
+}
+
 // Date and version are both fetched before either entry is written, so a failure on the way
 // leaves the block at its heading. The existence test trims the path; the date query and the
 // heading use it as passed.
 void MainForm::GetFileInfo(const std::string& path) noexcept {
   Guarded({Mode::kLogAndLeave, text::kProcedureGetFileInfo}, *this, [&] {
-    LogEntry("");
-    LogEntry(std::string(text::kFileHeading) + path);
-    if (!DoesFileExist(path)) {
-      LogEntry(text::kFileDoesNotExist);
-      return;
-    }
+    if (!BeginFileBlock(text::kFileHeading, path)) return;
     const std::string date = GeneralDate(desktop_, files_.LastWriteTime(path));
     const std::string version = GetFileVersion(path);
     LogEntry(std::string(text::kFileDate) + date);

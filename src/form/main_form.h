@@ -105,6 +105,9 @@ class MainForm final : public Reporter {
   std::string GetActiveXGUID(const std::string& path) noexcept;
   bool RegisterActiveX(const std::string& path) noexcept;
   void GetFileInfo(const std::string& path) noexcept;
+  // The blank entry and heading that open a file's block; false, after "File does not exist",
+  // when the file is missing.
+  bool BeginFileBlock(std::string_view heading, const std::string& path);
   std::string GetFileVersion(const std::string& path) noexcept;
   void InstantiateObjectCheck(const std::string& prog_id) noexcept;
 

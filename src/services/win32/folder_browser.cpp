@@ -8,8 +8,6 @@
 namespace tarn::win32 {
 namespace {
 
-using UniqueItemList = std::unique_ptr<ITEMIDLIST, CoTaskMemFreer>;
-
 constexpr std::size_t kPathBuffer = 512;
 constexpr std::size_t kStartFolderLimit = 260;
 const auto kNoRootList = reinterpret_cast<LPITEMIDLIST>(static_cast<INT_PTR>(-1));

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <shtypes.h>
 
 #include <memory>
 #include <utility>
@@ -94,6 +95,8 @@ using UniqueWindow = UniqueAny<HandleTraits<HWND, DeleteWindow>>;
 struct CoTaskMemFreer {
   void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
 };
+// The shell's item list of a folder, released with CoTaskMemFree.
+using UniqueItemList = std::unique_ptr<ITEMIDLIST, CoTaskMemFreer>;
 
 // The clipboard, open for the life of the object.
 class ClipboardSession {

@@ -9,12 +9,6 @@
 #include "services/win32/handles.h"
 
 namespace tarn::win32 {
-namespace {
-
-// The shell's item list of a folder, released with CoTaskMemFree.
-using UniqueItemList = std::unique_ptr<ITEMIDLIST, CoTaskMemFreer>;
-
-}  // namespace
 
 // The shell's result codes are not examined: a failed lookup leaves the item list null and the
 // buffer without a terminating NUL, which gives empty text.
