@@ -9,6 +9,7 @@ set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user3
 add_library(tarn_win32 STATIC
   src/services/win32/com.cpp
   src/services/win32/desktop.cpp
+  src/services/win32/diagnostics.cpp
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
   src/services/win32/process_runner.cpp
