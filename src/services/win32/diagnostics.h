@@ -2,6 +2,8 @@
 // registration tool the system's search finds, the server a class is registered with.
 #pragma once
 
+#include <windows.h>
+
 #include "services/diagnostics.h"
 #include "services/platform.h"
 
