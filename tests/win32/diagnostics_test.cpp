@@ -15,6 +15,7 @@
 #include "checks/paths.h"
 #include "services/win32/desktop.h"
 #include "services/win32/files.h"
+#include "support/test_support.h"
 
 namespace tarn::win32 {
 namespace {
@@ -34,12 +35,24 @@ constexpr const char* kOtherMachine = "x64";
 using Names = std::vector<std::string>;
 
 TEST(Diagnostics, NamesTheMachinesAndTheImportsThatTheLoaderCannotFind) {
+  // The import that is missing beside the fixture is found beside a copy, the file's own folder
+  // coming first in the search; a folder of that name is no DLL.
+  test::TempFolder beside("diagnostics");
+  ASSERT_TRUE(
+      ::CopyFileA(Fixture("tarn_needs_absent.dll").c_str(), (beside / "needs.dll").c_str(), FALSE));
+  std::ofstream(beside / "tarn_absent.dll") << "any";
+  test::TempFolder folder_named("diagnostics-folder");
+  ASSERT_TRUE(::CopyFileA(Fixture("tarn_needs_absent.dll").c_str(),
+                          (folder_named / "needs.dll").c_str(), FALSE));
+  ::CreateDirectoryA((folder_named / "tarn_absent.dll").c_str(), nullptr);
   const struct {
     std::string file;
     std::string file_machine, loader_machine;
     Names missing;
   } cases[] = {
       {Fixture("tarn_needs_absent.dll"), "", "", {"tarn_absent.dll"}},
+      {beside / "needs.dll", "", "", {}},
+      {folder_named / "needs.dll", "", "", {"tarn_absent.dll"}},
       {Fixture("tarn_other_machine.dll"), kOtherMachine, kThisMachine, {}},
       // Everything it imports is found: nothing to say.
       {Fixture("v1_0_0_23.dll"), "", "", {}},
