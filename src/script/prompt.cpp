@@ -24,6 +24,7 @@ bool MainForm::TestForPrompt(std::string& value) noexcept {
     }
     value = *chosen;
     if (!value.empty()) LogSelected(text::kPromptedFolder, value);
+    findings_.Prompted(value);
   });
   return stopped;
 }

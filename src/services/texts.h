@@ -56,6 +56,9 @@ inline constexpr std::string_view kClsid = "   CLSID: ";
 inline constexpr std::string_view kRegisterOk = "   Register Component: OK";
 inline constexpr std::string_view kRegisterFailed =
     "   Register Component: ERROR - Cannot register";
+// A read-only audit looks at the component but leaves its registration alone.
+inline constexpr std::string_view kRegisterNotRun =
+    "   Register Component: NOT RUN - read-only audit";
 inline constexpr std::string_view kNoFileForGuid = "File does not exist";
 inline constexpr std::string_view kNoTypeLibReader = "Error instantiating a TypeLibInfo object.";
 inline constexpr std::string_view kFileNotFoundForRegister = "File Not found: ";
@@ -100,6 +103,11 @@ inline constexpr std::string_view kKeyActiveXComponent = "ACTIVEXCOMPONENT";
 inline constexpr std::string_view kKeyFile = "FILE";
 inline constexpr std::string_view kKeyInstallFolder = "INSTALLFOLDER";
 inline constexpr std::string_view kKeyInstantiateObject = "INSTANTIATEOBJECT";
+inline constexpr std::string_view kTypeAppName = "AppName";
+inline constexpr std::string_view kTypeActiveXComponent = "ActiveXComponent";
+inline constexpr std::string_view kTypeFile = "File";
+inline constexpr std::string_view kTypeInstallFolder = "InstallFolder";
+inline constexpr std::string_view kTypeInstantiateObject = "InstantiateObject";
 inline constexpr std::string_view kVariableCommonFilesFolder = "CommonFilesFolder";
 inline constexpr std::string_view kVariableProgramFiles = "ProgramFiles";
 inline constexpr std::string_view kVariableSystemFolder = "SystemFolder";
