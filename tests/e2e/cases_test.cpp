@@ -63,7 +63,7 @@ std::vector<std::string> CaseNames() {
 // question, and one folder (or none) for every browser; nothing when the case needs answers the
 // console edition never gives, a command line of its own, or the window's commands.
 std::optional<std::string> ConsoleArguments(std::map<std::string, Lines>& c, const Values& values) {
-  if (c.count("args") || c.count("after")) return std::nullopt;
+  if (c.count("args") || !c["after"].empty()) return std::nullopt;
   std::optional<std::string> folder;
   for (const std::string& box : c["boxes"]) {
     if (box.starts_with("cancel:") || box.starts_with("close:")) return std::nullopt;
