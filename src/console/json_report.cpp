@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "services/texts.h"
 
@@ -11,11 +12,13 @@ namespace field = text::json;
 
 JsonReport::JsonReport(Diagnostics& diagnostics,
                        std::function<std::string(std::string_view)> to_utf8,
-                       std::function<void(std::string_view)> tell, int utc_offset_minutes)
+                       std::function<void(std::string_view)> tell, int utc_offset_minutes,
+                       bool keep_items)
     : diagnostics_(diagnostics),
       to_utf8_(std::move(to_utf8)),
       tell_(std::move(tell)),
-      utc_offset_minutes_(utc_offset_minutes) {}
+      utc_offset_minutes_(utc_offset_minutes),
+      keep_items_(keep_items) {}
 
 std::string JsonReport::Utf8(std::string_view text) const {
   return to_utf8_ ? to_utf8_(text) : std::string(text);
@@ -63,13 +66,17 @@ void JsonReport::RunBegun(const LocalDateTime& when) noexcept {
 
 void JsonReport::LineBegun(int line, std::string_view text) noexcept {
   item_.reset();
-  failed_ = false;
+  in_line_ = true;
+  failed_ = did_something_ = false;
   value_.clear();
   type_.clear();
+  if (!keep_items_) return;
   try {
     item_ = Json::object();
+    // Room for every field an item can have, so that adding them moves nothing.
+    item_->get_ref<Json::object_t&>().reserve(16);
     (*item_)[field::kLine] = line;
-    (*item_)[field::kKind] = nullptr;  // known once the line has done something
+    (*item_)[field::kKind] = nullptr;  // set once the line has done something
     (*item_)[field::kText] = Utf8(text);
   } catch (...) {
     item_.reset();
@@ -77,14 +84,16 @@ void JsonReport::LineBegun(int line, std::string_view text) noexcept {
 }
 
 void JsonReport::LineEnded() noexcept {
+  if (!in_line_) return;
+  in_line_ = false;
+  if (did_something_) ++(failed_ ? failed_count_ : passed_count_);
   if (!item_) return;
   try {
     Json& item = *item_;
-    if (!item[field::kKind].is_null()) {
+    if (did_something_) {
       if (type_ == text::kTypeActiveXComponent && !item.contains(field::kRegistered))
         item[field::kRegistered] = nullptr;
       item[field::kPassed] = !failed_;
-      ++(failed_ ? failed_count_ : passed_count_);
       items_.push_back(std::move(item));
     }
   } catch (...) {
@@ -93,7 +102,7 @@ void JsonReport::LineEnded() noexcept {
 }
 
 void JsonReport::Skipped() noexcept {
-  failed_ = true;
+  failed_ = did_something_ = true;
   OnItem([&](Json& item) { item[field::kKind] = field::kKindSkipped; });
 }
 
@@ -104,7 +113,7 @@ void JsonReport::Prompted(std::string_view folder) noexcept {
 }
 
 void JsonReport::EmptyVariable(std::string_view name) noexcept {
-  failed_ = true;
+  failed_ = did_something_ = true;
   OnItem([&](Json& item) {
     item[field::kKind] = field::kKindEmptyVariable;
     item[field::kVariables].push_back(Utf8(name));
@@ -112,7 +121,7 @@ void JsonReport::EmptyVariable(std::string_view name) noexcept {
 }
 
 void JsonReport::UnknownType(std::string_view key, std::string_view value) noexcept {
-  failed_ = true;
+  failed_ = did_something_ = true;
   OnItem([&](Json& item) {
     item[field::kKind] = field::kKindUnknownType;
     item[field::kType] = Utf8(key);
@@ -121,9 +130,13 @@ void JsonReport::UnknownType(std::string_view key, std::string_view value) noexc
 }
 
 void JsonReport::Action(std::string_view type, std::string_view value) noexcept {
-  OnItem([&](Json& item) {
+  did_something_ = true;
+  try {
     type_ = type;
     value_ = value;
+  } catch (...) {
+  }
+  OnItem([&](Json& item) {
     item[field::kKind] = field::kKindItem;
     item[field::kType] = type;
     item[field::kValue] = Utf8(value);
@@ -155,10 +168,11 @@ void JsonReport::TypeLibrary(std::string_view text, bool read) noexcept {
 
 void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field,
                          std::string_view loader_name) {
-  Json& item = *item_;
   if (!diagnosis.file_machine.empty()) {
-    item[field::kMachine] = {{field::kMachineFile, diagnosis.file_machine},
-                             {loader_field, diagnosis.loader_machine}};
+    OnItem([&](Json& item) {
+      item[field::kMachine] = {{field::kMachineFile, diagnosis.file_machine},
+                               {loader_field, diagnosis.loader_machine}};
+    });
     if (tell_) {
       std::string line = value_;
       line.append(text::kReasonFileIsFor).append(diagnosis.file_machine);
@@ -167,9 +181,11 @@ void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader
     }
   }
   if (diagnosis.missing_dependencies.empty()) return;
-  Json& missing = item[field::kMissingDependencies] = Json::array();
+  OnItem([&](Json& item) {
+    Json& missing = item[field::kMissingDependencies] = Json::array();
+    for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
+  });
   for (const std::string& dll : diagnosis.missing_dependencies) {
-    missing.push_back(Utf8(dll));
     if (!tell_) continue;
     std::string line = value_;
     line.append(text::kReasonImports).append(dll).append(text::kReasonNotFound);
@@ -178,23 +194,27 @@ void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader
 }
 
 void JsonReport::Registered(bool registered) noexcept {
-  if (!registered) failed_ = true;
-  OnItem([&](Json& item) {
-    item[field::kRegistered] = registered;
-    if (!registered)
-      Explain(diagnostics_.ExplainRegistration(value_), field::kMachineRegSvr32,
-              text::kReasonRegSvr32IsFor);
-  });
+  OnItem([&](Json& item) { item[field::kRegistered] = registered; });
+  if (registered) return;
+  failed_ = true;
+  try {
+    Explain(diagnostics_.ExplainRegistration(value_), field::kMachineRegSvr32,
+            text::kReasonRegSvr32IsFor);
+  } catch (...) {
+  }
 }
 
 void JsonReport::Created(bool created, std::string_view description) noexcept {
-  if (!created) failed_ = true;
   OnItem([&](Json& item) {
     item[field::kCreated] = created;
-    if (created) return;
-    item[field::kError] = Utf8(description);
-    Explain(diagnostics_.ExplainCreation(value_), field::kMachineLoader, text::kReasonLoaderIsFor);
+    if (!created) item[field::kError] = Utf8(description);
   });
+  if (created) return;
+  failed_ = true;
+  try {
+    Explain(diagnostics_.ExplainCreation(value_), field::kMachineLoader, text::kReasonLoaderIsFor);
+  } catch (...) {
+  }
 }
 
 void JsonReport::FolderChosen(std::string_view folder) noexcept {
@@ -235,7 +255,7 @@ JsonReport::Json JsonReport::Finish(std::string_view application, std::string_vi
   document_[field::kMessages] = std::move(messages_);
   items_ = Json::array();
   messages_ = Json::array();
-  return document_;
+  return std::exchange(document_, Json::object());
 }
 
 }  // namespace tarn::console

@@ -22,8 +22,11 @@ class JsonReport final : public Findings {
   // `to_utf8` turns a text of the system's code page into UTF-8; `tell` receives each reason
   // behind a failure as one line. `utc_offset_minutes` is the local time's offset, given to
   // every time of the report.
+  // Without `keep_items` only the outcome and the reasons are kept: the text report needs no
+  // items of its own.
   JsonReport(Diagnostics& diagnostics, std::function<std::string(std::string_view)> to_utf8,
-             std::function<void(std::string_view)> tell, int utc_offset_minutes);
+             std::function<void(std::string_view)> tell, int utc_offset_minutes,
+             bool keep_items = true);
 
   void Describe(std::string_view version, std::string_view info_file, bool read_only);
   // A message the window would have shown in a box.
@@ -63,13 +66,16 @@ class JsonReport final : public Findings {
   std::function<std::string(std::string_view)> to_utf8_;
   std::function<void(std::string_view)> tell_;
   int utc_offset_minutes_;
+  bool keep_items_;
   Json document_ = Json::object();
   Json items_ = Json::array();
   Json messages_ = Json::array();
+  bool in_line_ = false;
   std::optional<Json> item_;  // the current line's, until it ends
   std::string type_;          // the current line's item type, when it has one
   std::string value_;         // the current line's value, in the system's code page
   bool failed_ = false;       // the current line's item has not passed
+  bool did_something_ = false;
   int passed_count_ = 0, failed_count_ = 0;
   std::optional<RunEnd> end_;
 };

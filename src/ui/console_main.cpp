@@ -101,7 +101,7 @@ int Run(const std::vector<std::string>& words) {
       [&](std::string_view reason) {
         if (!arguments.json) WriteErrorLine(reason);
       },
-      UtcOffsetMinutes());
+      UtcOffsetMinutes(), arguments.json);
   report.Describe(text::kToolVersion, FullPath(arguments.info_file), arguments.no_register);
 
   ConsoleView view(!arguments.json, stop_requested);

@@ -31,6 +31,10 @@ inline std::string Narrow(const wchar_t* wide, int length) {
 
 // A text of the system's code page in UTF-8.
 inline std::string Utf8(std::string_view text) {
+  // Plain ASCII is the same in every code page and in UTF-8.
+  bool ascii = true;
+  for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(text);
   const std::wstring wide = Wide(text);
   if (wide.empty()) return {};
   const int length = static_cast<int>(wide.size());
