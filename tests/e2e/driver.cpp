@@ -67,8 +67,10 @@ Sandbox::Sandbox(const std::string& name)
     : folder_("e2e-" + name), exe_(Path("tarninfo.exe")), console_exe_(Path("tarninfoc.exe")) {
   EXPECT_TRUE(::CopyFileA(options().exe.c_str(), exe_.c_str(), FALSE))
       << "cannot copy " << options().exe;
-  EXPECT_TRUE(::CopyFileA(options().console.c_str(), console_exe_.c_str(), FALSE))
-      << "cannot copy " << options().console;
+  // Runs of the window alone (the screen tests) name no console edition.
+  if (!options().console.empty())
+    EXPECT_TRUE(::CopyFileA(options().console.c_str(), console_exe_.c_str(), FALSE))
+        << "cannot copy " << options().console;
 }
 
 RunningConsole::RunningConsole(const Sandbox& sandbox, const std::string& args)
