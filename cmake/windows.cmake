@@ -26,6 +26,11 @@ add_executable(tarninfo WIN32 src/ui/win_main.cpp src/ui/tarninfo.rc)
 target_link_libraries(tarninfo PRIVATE tarn_win32)
 target_link_options(tarninfo PRIVATE ${TARN_STATIC_LINK})
 
+# The console edition: the same core with a console front end instead of the window.
+add_executable(tarninfoc src/ui/console_main.cpp src/ui/console_view.cpp src/ui/tarninfoc.rc)
+target_link_libraries(tarninfoc PRIVATE tarn_win32 tarn_console)
+target_link_options(tarninfoc PRIVATE ${TARN_STATIC_LINK})
+
 if(TARN_TESTS)
   enable_testing()
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -45,14 +50,15 @@ if(TARN_TESTS)
 
   file(GLOB TARN_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
   add_executable(e2e_tests ${TARN_E2E_TESTS})
-  target_link_libraries(e2e_tests PRIVATE tarn_core gtest user32 gdi32)
+  target_link_libraries(e2e_tests PRIVATE tarn_console gtest user32 gdi32 advapi32)
   target_include_directories(e2e_tests PRIVATE tests src)
   target_link_options(e2e_tests PRIVATE ${TARN_STATIC_LINK})
-  add_dependencies(e2e_tests tarninfo)
+  add_dependencies(e2e_tests tarninfo tarninfoc)
   include(tests/win32/fixtures/fixtures.cmake)
   add_test(NAME e2e_tests COMMAND e2e_tests
            --gtest_output=xml:${TARN_RESULTS}/e2e_tests.xml
-           --exe=Z:$<TARGET_FILE:tarninfo>
+           --exe=Z:$<TARGET_FILE:tarninfo> --console=Z:$<TARGET_FILE:tarninfoc>
+           --reports=${TARN_RESULTS}/tarninfoc-json
            --cases=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases --fixtures=Z:${TARN_FIXTURE_DIR})
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
   set_tests_properties(platform_tests PROPERTIES TIMEOUT 300)
@@ -65,3 +71,7 @@ target_link_options(log_pane_bench PRIVATE ${TARN_STATIC_LINK})
 add_executable(run_and_wait_bench EXCLUDE_FROM_ALL bench/run_and_wait_bench.cpp)
 target_link_libraries(run_and_wait_bench PRIVATE tarn_win32)
 target_link_options(run_and_wait_bench PRIVATE ${TARN_STATIC_LINK})
+add_executable(tarninfoc_bench EXCLUDE_FROM_ALL bench/tarninfoc_bench.cpp)
+target_link_libraries(tarninfoc_bench PRIVATE tarn_win32)
+target_link_options(tarninfoc_bench PRIVATE ${TARN_STATIC_LINK})
+add_dependencies(tarninfoc_bench tarninfoc)

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Builds one flavour: native (core + unit tests under the sanitizers), win64 (tarninfo.exe and
-# the tests that run under Wine) or win32 (the 32-bit release tarninfo.exe).
+# Builds one flavour: native (core + unit tests under the sanitizers), win64 (tarninfo.exe,
+# tarninfoc.exe and the tests that run under Wine) or win32 (the 32-bit release tarninfo.exe and
+# tarninfoc.exe).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 flavour=$1

@@ -6,6 +6,7 @@ packages=(
   cmake g++ make python3 googletest libgtest-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils xdotool imagemagick
+  nlohmann-json3-dev python3-jsonschema
 )
 
 missing=()

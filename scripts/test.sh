@@ -37,6 +37,22 @@ only_system_dlls() {
   ! grep -qvE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|version|advapi32|msvcrt|shlwapi|uxtheme)\.dll$' <<<"$dlls"
 }
 
+# The JSON reports that the console tests kept must match the schema in docs/.
+reports_match_schema() {
+  python3 - "$root/docs/tarninfoc-report.schema.json" "$1" <<'PY'
+import glob, json, sys
+import jsonschema
+schema = json.load(open(sys.argv[1]))
+jsonschema.Draft202012Validator.check_schema(schema)
+reports = sorted(glob.glob(sys.argv[2] + "/*.json"))
+if not reports:
+    sys.exit("no reports were kept")
+for path in reports:
+    jsonschema.Draft202012Validator(schema).validate(json.load(open(path, encoding="utf-8")))
+    print("valid", path)
+PY
+}
+
 # Runs one build's ctest and adds up the gtest cases from their XML results; a test program that
 # left no results (it crashed or hung) counts as one failure.
 run_ctest() {
@@ -67,12 +83,14 @@ PY
 }
 
 check "native build (core and unit tests, sanitizers on)" scripts/build.sh native
-check "x86_64 build (tarninfo.exe and the Wine tests)" scripts/build.sh win64
-check "i686 build (32-bit release tarninfo.exe)" scripts/build.sh win32
-check "x86_64 tarninfo.exe needs only Windows' own DLLs" \
-  only_system_dlls x86_64-w64-mingw32-objdump build/win64/tarninfo.exe
-check "i686 tarninfo.exe needs only Windows' own DLLs" \
-  only_system_dlls i686-w64-mingw32-objdump build/win32/tarninfo.exe
+check "x86_64 build (tarninfo.exe, tarninfoc.exe and the Wine tests)" scripts/build.sh win64
+check "i686 build (32-bit release tarninfo.exe and tarninfoc.exe)" scripts/build.sh win32
+for exe in tarninfo tarninfoc; do
+  check "x86_64 $exe.exe needs only Windows' own DLLs" \
+    only_system_dlls x86_64-w64-mingw32-objdump build/win64/$exe.exe
+  check "i686 $exe.exe needs only Windows' own DLLs" \
+    only_system_dlls i686-w64-mingw32-objdump build/win32/$exe.exe
+done
 
 [ -x build/native/core_tests ] && run_ctest build/native
 check "fuzzing of the loader and the runner, 20 s" scripts/fuzz.sh 20
@@ -80,6 +98,8 @@ check "fuzzing of the loader and the runner, 20 s" scripts/fuzz.sh 20
 if [ -x build/win64/tarninfo.exe ]; then
   wine_env_start "$root/build/win64" own-display
   run_ctest build/win64
+  check "tarninfoc's JSON reports match docs/tarninfoc-report.schema.json" \
+    reports_match_schema build/win64/test-results/tarninfoc-json
   export TARN_WIN_BUILD="$root/build/win64"
   for t in tests/wine/*.sh; do
     [ -e "$t" ] || continue

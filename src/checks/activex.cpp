@@ -11,19 +11,31 @@ namespace tarn {
 void MainForm::GetActiveXInfo(const std::string& path) noexcept {
   Guarded({Mode::kLogAndLeave, text::kProcedureGetActiveXInfo}, *this, [&] {
     if (!BeginFileBlock(text::kActiveXHeading, path)) return;
-    const std::string guid = GetActiveXGUID(path);
-    const std::string date = GeneralDate(desktop_, files_.LastWriteTime(path));
+    bool guid_read = false;
+    const std::string guid = GetActiveXGUID(path, guid_read);
+    const LocalDateTime modified = files_.LastWriteTime(path);
+    const std::string date = GeneralDate(desktop_, modified);
     const std::string version = GetFileVersion(path);
     LogEntry(std::string(text::kFileDate) + date);
     LogEntry(std::string(text::kFileVersion) + version);
     LogEntry(std::string(text::kClsid) + guid);
-    LogEntry(RegisterActiveX(path) ? text::kRegisterOk : text::kRegisterFailed);
+    findings_.Modified(modified);
+    findings_.Version(version);
+    findings_.TypeLibrary(guid, guid_read);
+    if (!register_components) {
+      LogEntry(text::kRegisterNotRun);
+      return;
+    }
+    const bool registered = RegisterActiveX(path);
+    LogEntry(registered ? text::kRegisterOk : text::kRegisterFailed);
+    findings_.Registered(registered);
   });
 }
 
 // Never reports: a failure's description takes the GUID's place. The reader lives for this call
 // only and is released on every way out.
-std::string MainForm::GetActiveXGUID(const std::string& path) noexcept {
+std::string MainForm::GetActiveXGUID(const std::string& path, bool& read) noexcept {
+  read = false;
   std::string result;
   std::unique_ptr<TypeLibReader> reader;
   ErrorState errors;
@@ -41,6 +53,7 @@ std::string MainForm::GetActiveXGUID(const std::string& path) noexcept {
     }
     reader->SetFile(path);
     result = reader->Guid();
+    read = true;
   });
   if (errors.failed()) result = errors.description();
   reader.reset();

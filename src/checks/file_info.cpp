@@ -7,9 +7,10 @@ namespace tarn {
 bool MainForm::BeginFileBlock(std::string_view heading, const std::string& path) {
   LogEntry("");
   LogEntry(std::string(heading) + path);
-  if (DoesFileExist(path)) return true;
-  LogEntry(text::kFileDoesNotExist);
-  return false;
+  const bool exists = DoesFileExist(path);
+  findings_.Exists(exists);
+  if (!exists) LogEntry(text::kFileDoesNotExist);
+  return exists;
 }
 
 // Date and version are both fetched before either entry is written, so a failure on the way
@@ -18,10 +19,13 @@ bool MainForm::BeginFileBlock(std::string_view heading, const std::string& path)
 void MainForm::GetFileInfo(const std::string& path) noexcept {
   Guarded({Mode::kLogAndLeave, text::kProcedureGetFileInfo}, *this, [&] {
     if (!BeginFileBlock(text::kFileHeading, path)) return;
-    const std::string date = GeneralDate(desktop_, files_.LastWriteTime(path));
+    const LocalDateTime modified = files_.LastWriteTime(path);
+    const std::string date = GeneralDate(desktop_, modified);
     const std::string version = GetFileVersion(path);
     LogEntry(std::string(text::kFileDate) + date);
     LogEntry(std::string(text::kFileVersion) + version);
+    findings_.Modified(modified);
+    findings_.Version(version);
   });
 }
 

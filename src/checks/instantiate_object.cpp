@@ -15,11 +15,13 @@ void MainForm::InstantiateObjectCheck(const std::string& prog_id) noexcept {
     creation.Attempt([&] { object = com_.CreateObject(prog_id); });
     if (object) {
       LogEntry(text::kInstantiateOk);
+      findings_.Created(true, {});
       return;
     }
     std::string description = creation.description();
     if (description.empty()) description = text::kCannotCreateObject;
     LogEntry(std::string(text::kInstantiateFailed) + description);
+    findings_.Created(false, description);
   });
   object.reset();
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "form/findings.h"
 #include "services/failure.h"
 #include "services/platform.h"
 
@@ -57,21 +58,27 @@ class MainView {
 
 class MainForm final : public Reporter {
  public:
-  MainForm(const Platform& platform, MainView& view)
+  MainForm(const Platform& platform, MainView& view, Findings& findings = NoFindings())
       : files_(platform.files),
         desktop_(platform.desktop),
         shell_(platform.shell),
         com_(platform.com),
         processes_(platform.processes),
-        view_(view) {}
+        view_(view),
+        findings_(findings) {}
 
   // Script state, kept for the life of the window.
   std::string app_name;
   std::string install_folder;
   bool install_folder_cancelled = false;
 
-  // Info file
-  void LoadInfoFile(std::string& path) noexcept;
+  // What a run may change on the machine: the window's registers every component and appends
+  // every report to its log file; a read-only audit does neither.
+  bool register_components = true;
+  bool append_log_file = true;
+
+  // Info file; true when the file was read into the item list.
+  bool LoadInfoFile(std::string& path) noexcept;
   // Script runner
   void Process() noexcept;
   // Log
@@ -89,7 +96,7 @@ class MainForm final : public Reporter {
 
  private:
   enum class Outcome { kGoOn, kStop };
-  Outcome RunItemLine(const std::string& line);
+  Outcome RunItemLine(int position, const std::string& line);
   void WriteHeader();
   void CopyFromPane(std::string (LogPane::*read)()) noexcept;
   // Seams that the prompt, variable and check code fill in.
@@ -102,7 +109,8 @@ class MainForm final : public Reporter {
   void ReplaceVariables(std::string& value, bool& skip) noexcept;
   Outcome InstallFolderStep(const std::string& value);
   void GetActiveXInfo(const std::string& path) noexcept;
-  std::string GetActiveXGUID(const std::string& path) noexcept;
+  // The GUID, or the reason why none was read (`read` false).
+  std::string GetActiveXGUID(const std::string& path, bool& read) noexcept;
   bool RegisterActiveX(const std::string& path) noexcept;
   void GetFileInfo(const std::string& path) noexcept;
   // The blank entry and heading that open a file's block; false, after "File does not exist",
@@ -117,6 +125,7 @@ class MainForm final : public Reporter {
   Com& com_;
   Processes& processes_;
   MainView& view_;
+  Findings& findings_;
 };
 
 }  // namespace tarn

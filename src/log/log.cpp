@@ -24,6 +24,7 @@ void MainForm::LogEntry(std::string_view entry) noexcept {
 }
 
 void MainForm::SaveLog() noexcept {
+  if (!append_log_file) return;
   Guarded({Mode::kBoxAndLeave, text::kProcedureSaveLog}, *this, [&] {
     std::string name(text::kAppTitle);
     name += text::kLogFileSuffix;
@@ -54,6 +55,7 @@ void MainForm::CopyFromPane(std::string (LogPane::*read)()) noexcept {
 
 void MainForm::ReportToLog(std::string_view error_text) noexcept {
   LogEntry(error_text);
+  findings_.Error(error_text);
 }
 
 void MainForm::ReportInBox(std::string_view error_text, BoxIcon icon) noexcept {

@@ -5,9 +5,9 @@
 
 namespace tarn {
 
-void MainForm::LoadInfoFile(std::string& path) noexcept {
+bool MainForm::LoadInfoFile(std::string& path) noexcept {
   const Handler handler{Mode::kBoxAndLeave, text::kProcedureLoadInfoFile};
-  bool truncated = false;
+  bool truncated = false, read = false;
   Guarded(handler, *this, [&] {
     if (path.empty())
       path = view_.FileDialog(text::kInfoFileExtension, "");
@@ -28,11 +28,13 @@ void MainForm::LoadInfoFile(std::string& path) noexcept {
       if (lines.empty()) lines.emplace_back(text::kInvalidFile);
       items.AddAll(lines);
       view_.EnableGetInfo(true);
+      read = true;
     }
     view_.Log().Clear();
   });
   // The list holds what it can; the user is told that the rest of the file was left out.
   if (truncated) Report(handler, *this, text::kTooManyLines);
+  return read;
 }
 
 }  // namespace tarn

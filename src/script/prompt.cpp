@@ -14,6 +14,8 @@ void MainForm::LogSelected(std::string_view start, const std::string& folder) no
 bool MainForm::TestForPrompt(std::string& value) noexcept {
   bool stopped = false;
   Guarded({Mode::kBoxAndLeave, text::kProcedureTestForPrompt}, *this, [&] {
+    // Upper case keeps a text's length; most values are not even as long as PROMPT.
+    if (value.size() != text::kPromptValue.size()) return;
     if (desktop_.UpperCase(value) != text::kPromptValue) return;
     std::string question(text::kPleaseSpecify);
     question.append(app_name).append(text::kIsInstalled).append(text::kPressOkOrCancel);
@@ -24,6 +26,7 @@ bool MainForm::TestForPrompt(std::string& value) noexcept {
     }
     value = *chosen;
     if (!value.empty()) LogSelected(text::kPromptedFolder, value);
+    findings_.Prompted(value);
   });
   return stopped;
 }

@@ -10,50 +10,71 @@ namespace {
 
 enum class ItemType { kAppName, kActiveXComponent, kFile, kInstallFolder, kInstantiateObject };
 
-// Keywords in upper case, compared with the whole upper-cased item key.
-constexpr std::pair<std::string_view, ItemType> kItemTypes[] = {
-    {text::kKeyAppName, ItemType::kAppName},
-    {text::kKeyActiveXComponent, ItemType::kActiveXComponent},
-    {text::kKeyFile, ItemType::kFile},
-    {text::kKeyInstallFolder, ItemType::kInstallFolder},
-    {text::kKeyInstantiateObject, ItemType::kInstantiateObject},
+struct ItemTypeName {
+  std::string_view keyword;  // upper case, compared with the whole upper-cased item key
+  std::string_view written;
+  ItemType type;
+};
+
+constexpr ItemTypeName kItemTypes[] = {
+    {text::kKeyAppName, text::kTypeAppName, ItemType::kAppName},
+    {text::kKeyActiveXComponent, text::kTypeActiveXComponent, ItemType::kActiveXComponent},
+    {text::kKeyFile, text::kTypeFile, ItemType::kFile},
+    {text::kKeyInstallFolder, text::kTypeInstallFolder, ItemType::kInstallFolder},
+    {text::kKeyInstantiateObject, text::kTypeInstantiateObject, ItemType::kInstantiateObject},
 };
 
 constexpr std::string_view kInstallFolderMention = text::kVariableInstallFolder;
 
+class Silent final : public Findings {};
+
 }  // namespace
+
+Findings& NoFindings() noexcept {
+  static Silent none;
+  return none;
+}
 
 void MainForm::Process() noexcept {
   install_folder_cancelled = false;
-  Guarded({Mode::kBoxAndLeave, text::kProcedureProcess}, *this, [&] {
+  RunEnd end = RunEnd::kStopped;
+  const bool ran = Guarded({Mode::kBoxAndLeave, text::kProcedureProcess}, *this, [&] {
     WriteHeader();
     ItemList& items = view_.Items();
     const int count = items.Count();
     for (int position = 0; position < count; ++position) {
       // A close asked for while an item waited ends the run as a stop by the user does.
       if (view_.CloseRequested()) return;
-      if (RunItemLine(items.At(position)) == Outcome::kStop) return;
+      const Outcome outcome = RunItemLine(position, items.At(position));
+      findings_.LineEnded();
+      if (outcome == Outcome::kStop) return;
     }
     LogEntry("");
+    end = RunEnd::kCompleted;
   });
+  findings_.RunEnded(ran ? end : RunEnd::kBroken);
   SaveLog();
 }
 
 void MainForm::WriteHeader() {
   const std::string rule(80, '=');
   LogEntry(rule);
+  const LocalDateTime now = desktop_.Now();
   std::string when(text::kDateTime);
-  when += GeneralDate(desktop_, desktop_.Now());
+  when += GeneralDate(desktop_, now);
   LogEntry(when);
   LogEntry(rule);
+  findings_.RunBegun(now);
 }
 
-MainForm::Outcome MainForm::RunItemLine(const std::string& line) {
+MainForm::Outcome MainForm::RunItemLine(int position, const std::string& line) {
   ItemLine item;
   if (!SplitItemLine(line, item)) return Outcome::kGoOn;
   if (!item.key.empty() && item.key.front() == ';') return Outcome::kGoOn;
+  findings_.LineBegun(position + 1, line);
   if (install_folder_cancelled && item.value.find(kInstallFolderMention) != std::string::npos) {
     LogEntry(std::string(text::kSkipping) + line);
+    findings_.Skipped();
     return Outcome::kGoOn;
   }
   if (TestForPrompt(item.value)) return Outcome::kStop;
@@ -62,8 +83,9 @@ MainForm::Outcome MainForm::RunItemLine(const std::string& line) {
   if (skip) return Outcome::kGoOn;
 
   const std::string key = desktop_.UpperCase(item.key);
-  for (const auto& [keyword, type] : kItemTypes) {
+  for (const auto& [keyword, written, type] : kItemTypes) {
     if (key != keyword) continue;
+    findings_.Action(written, item.value);
     switch (type) {
       case ItemType::kAppName:
         app_name = item.value;
@@ -83,11 +105,14 @@ MainForm::Outcome MainForm::RunItemLine(const std::string& line) {
     }
   }
   LogEntry(std::string(text::kUnknownItemType) + key);
+  findings_.UnknownType(key, item.value);
   return Outcome::kGoOn;
 }
 
 MainForm::Outcome MainForm::InstallFolderStep(const std::string& value) {
-  if (DoesFolderExist(value)) {
+  const bool exists = DoesFolderExist(value);
+  findings_.Exists(exists);
+  if (exists) {
     LogEntry(std::string(text::kSetInstallFolder) + value);
     install_folder = value;
     return Outcome::kGoOn;
@@ -96,6 +121,7 @@ MainForm::Outcome MainForm::InstallFolderStep(const std::string& value) {
   LogEntry(text::kPromptOrStop);
   const std::optional<std::string> chosen = AskForInstallFolder(value);
   if (!chosen) return Outcome::kStop;
+  findings_.FolderChosen(*chosen);
   install_folder = *chosen;
   return Outcome::kGoOn;
 }

@@ -90,6 +90,7 @@ void MainForm::ReplaceVariables(std::string& value, bool& skip) noexcept {
         const std::string& text = install ? install_folder : app_name;
         if (text.empty()) {
           LogEntry(install ? text::kEmptyInstallFolder : text::kEmptyAppName);
+          findings_.EmptyVariable(name);
           skip = true;
         } else {
           errors.Attempt([&] { value = ReplaceToken(value, token, text); });

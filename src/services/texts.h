@@ -56,6 +56,9 @@ inline constexpr std::string_view kClsid = "   CLSID: ";
 inline constexpr std::string_view kRegisterOk = "   Register Component: OK";
 inline constexpr std::string_view kRegisterFailed =
     "   Register Component: ERROR - Cannot register";
+// A read-only audit looks at the component but leaves its registration alone.
+inline constexpr std::string_view kRegisterNotRun =
+    "   Register Component: NOT RUN - read-only audit";
 inline constexpr std::string_view kNoFileForGuid = "File does not exist";
 inline constexpr std::string_view kNoTypeLibReader = "Error instantiating a TypeLibInfo object.";
 inline constexpr std::string_view kFileNotFoundForRegister = "File Not found: ";
@@ -100,11 +103,100 @@ inline constexpr std::string_view kKeyActiveXComponent = "ACTIVEXCOMPONENT";
 inline constexpr std::string_view kKeyFile = "FILE";
 inline constexpr std::string_view kKeyInstallFolder = "INSTALLFOLDER";
 inline constexpr std::string_view kKeyInstantiateObject = "INSTANTIATEOBJECT";
+inline constexpr std::string_view kTypeAppName = "AppName";
+inline constexpr std::string_view kTypeActiveXComponent = "ActiveXComponent";
+inline constexpr std::string_view kTypeFile = "File";
+inline constexpr std::string_view kTypeInstallFolder = "InstallFolder";
+inline constexpr std::string_view kTypeInstantiateObject = "InstantiateObject";
 inline constexpr std::string_view kVariableCommonFilesFolder = "CommonFilesFolder";
 inline constexpr std::string_view kVariableProgramFiles = "ProgramFiles";
 inline constexpr std::string_view kVariableSystemFolder = "SystemFolder";
 inline constexpr std::string_view kVariableInstallFolder = "InstallFolder";
 inline constexpr std::string_view kVariableAppName = "AppName";
+
+// The console edition, tarninfoc.exe
+inline constexpr std::string_view kToolVersion = "1.0.0.0";
+inline constexpr std::string_view kUsage =
+    "Usage: tarninfoc [options] INFOFILE\n"
+    "\n"
+    "Runs the checks of an info file as Tarn Application Information does, without a window and\n"
+    "without a question, and writes the report to standard output. Messages go to standard error.\n"
+    "\n"
+    "  /json          print the report as one JSON document instead of text\n"
+    "  /noregister    read-only audit: check ActiveX components, but do not run RegSvr32\n"
+    "  /folder:PATH   the folder that answers PROMPT values and a missing install folder;\n"
+    "                 without it, both count as a cancelled folder selection\n"
+    "  /nolog         do not append the report to Tarn Application Information.log\n"
+    "  /? or -h       show this text\n"
+    "\n"
+    "Switches begin with / or - and may be written in any case.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  every check passed\n"
+    "  1  at least one check failed (a missing file or folder, a component that did not\n"
+    "     register, an object not created, an unknown item type, an empty variable, a skipped\n"
+    "     line)\n"
+    "  2  bad usage, or the info file could not be loaded\n"
+    "  3  the run was stopped before its end (Ctrl+C, Ctrl+Break, or a failure of the run)\n";
+inline constexpr std::string_view kUnknownSwitch = "tarninfoc: unknown switch ";
+inline constexpr std::string_view kSecondInfoFile = "tarninfoc: only one info file, not also ";
+inline constexpr std::string_view kNoInfoFile =
+    "tarninfoc: no info file given (tarninfoc /? tells more)";
+inline constexpr std::string_view kFolderNeedsPath =
+    "tarninfoc: /folder needs a folder: /folder:PATH";
+inline constexpr std::string_view kFolderNotFound = "tarninfoc: no such folder for /folder: ";
+// The reasons behind a failed registration or creation, one line each.
+inline constexpr std::string_view kReasonFileIsFor = ": the file is for ";
+inline constexpr std::string_view kReasonRegSvr32IsFor = ", the RegSvr32 that ran is for ";
+inline constexpr std::string_view kReasonLoaderIsFor = ", this program is for ";
+inline constexpr std::string_view kReasonImports = ": imports ";
+inline constexpr std::string_view kReasonNotFound = ", which the loader cannot find";
+// The JSON report's names, as docs/tarninfoc-report.schema.json describes them.
+namespace json {
+inline constexpr std::string_view kTool = "tool";
+inline constexpr std::string_view kToolName = "tarninfoc";
+inline constexpr std::string_view kVersion = "version";
+inline constexpr std::string_view kInfoFile = "infoFile";
+inline constexpr std::string_view kStarted = "started";
+inline constexpr std::string_view kReadOnly = "readOnly";
+inline constexpr std::string_view kApplication = "application";
+inline constexpr std::string_view kInstallFolder = "installFolder";
+inline constexpr std::string_view kResult = "result";
+inline constexpr std::string_view kResultPassed = "passed";
+inline constexpr std::string_view kResultFailed = "failed";
+inline constexpr std::string_view kResultStopped = "stopped";
+inline constexpr std::string_view kExitCode = "exitCode";
+inline constexpr std::string_view kSummary = "summary";
+inline constexpr std::string_view kPassedCount = "passed";
+inline constexpr std::string_view kFailedCount = "failed";
+inline constexpr std::string_view kItems = "items";
+inline constexpr std::string_view kMessages = "messages";
+inline constexpr std::string_view kLine = "line";
+inline constexpr std::string_view kKind = "kind";
+inline constexpr std::string_view kKindItem = "item";
+inline constexpr std::string_view kKindSkipped = "skipped";
+inline constexpr std::string_view kKindEmptyVariable = "emptyVariable";
+inline constexpr std::string_view kKindUnknownType = "unknownType";
+inline constexpr std::string_view kText = "text";
+inline constexpr std::string_view kType = "type";
+inline constexpr std::string_view kValue = "value";
+inline constexpr std::string_view kPassed = "passed";
+inline constexpr std::string_view kPrompted = "prompted";
+inline constexpr std::string_view kVariables = "variables";
+inline constexpr std::string_view kExists = "exists";
+inline constexpr std::string_view kModified = "modified";
+inline constexpr std::string_view kVersionOfFile = "version";
+inline constexpr std::string_view kTypeLibrary = "typeLibrary";
+inline constexpr std::string_view kRegistered = "registered";
+inline constexpr std::string_view kCreated = "created";
+inline constexpr std::string_view kChosen = "chosen";
+inline constexpr std::string_view kError = "error";
+inline constexpr std::string_view kMachine = "machine";
+inline constexpr std::string_view kMachineFile = "file";
+inline constexpr std::string_view kMachineRegSvr32 = "regsvr32";
+inline constexpr std::string_view kMachineLoader = "loader";
+inline constexpr std::string_view kMissingDependencies = "missingDependencies";
+}  // namespace json
 
 // The modules and procedures that an error text names, "[module.procedure (line)] ..."
 inline constexpr std::string_view kMainModule = "frmMain";

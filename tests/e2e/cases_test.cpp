@@ -8,32 +8,12 @@
 #include <regex>
 
 #include "e2e/driver.h"
+#include "e2e/expected.h"
+#include "script/item_line.h"
 #include "ui/resource.h"
 
 namespace tarn::e2e {
 namespace {
-
-using Lines = std::vector<std::string>;
-using Values = std::map<std::string, std::string>;
-
-std::string Expand(std::string text, const Values& values) {
-  for (const auto& [key, value] : values) {
-    const std::string token = "{" + key + "}";
-    for (std::size_t at = text.find(token); at != std::string::npos;
-         at = text.find(token, at + value.size()))
-      text.replace(at, token.size(), value);
-  }
-  return text;
-}
-
-// {CR}, {LF}, {TAB} and {xHH}, one byte in hexadecimal.
-std::string Unescape(const std::string& text) {
-  static const std::regex kByte(R"(\{x([0-9A-Fa-f]{2})\})");
-  std::string rest = Expand(text, {{"CR", "\r"}, {"LF", "\n"}, {"TAB", "\t"}}), out;
-  for (std::smatch m; std::regex_search(rest, m, kByte); rest = m.suffix().str())
-    out += m.prefix().str() + static_cast<char>(std::stoi(m[1].str(), nullptr, 16));
-  return out + rest;
-}
 
 // A case's sections, each the list of its lines; placeholders kept.
 std::map<std::string, Lines> ParseCase(const std::string& text) {
@@ -47,40 +27,13 @@ std::map<std::string, Lines> ParseCase(const std::string& text) {
     if (bare.size() > 2 && bare.front() == '[' && bare.back() == ']') {
       section = &sections[bare.substr(1, bare.size() - 2)];
     } else if (section && bare == "{HEADER}") {
-      const std::string rule(80, '=');
-      section->insert(section->end(), {rule, "Date/Time:  {DATETIME}", rule});
+      const Lines header = HeaderLines();
+      section->insert(section->end(), header.begin(), header.end());
     } else if (section) {
       section->push_back(bare);
     }
   }
   return sections;
-}
-
-// `expected` with {DATETIME} standing for a short date and, unless it is midnight, a time.
-bool LineMatches(const std::string& expected, const std::string& actual) {
-  const std::size_t at = expected.find("{DATETIME}");
-  if (at == std::string::npos) return expected == actual;
-  const std::string before = expected.substr(0, at), after = expected.substr(at + 10);
-  static const std::regex kDateTime(
-      R"([0-9]{1,4}[./-][0-9]{1,2}[./-][0-9]{1,4}( [0-9]{1,2}:[0-9]{2}:[0-9]{2}( ?[AP]M)?)?)");
-  return actual.size() >= before.size() + after.size() && actual.rfind(before, 0) == 0 &&
-         actual.compare(actual.size() - after.size(), after.size(), after) == 0 &&
-         std::regex_match(actual.substr(before.size(), actual.size() - at - after.size()),
-                          kDateTime);
-}
-
-void ExpectLines(const Lines& expected, const std::string& text, const Values& values,
-                 const char* what) {
-  Lines lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  if (start < text.size()) lines.push_back("(no line end) " + text.substr(start));
-  for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i)
-    EXPECT_TRUE(LineMatches(Unescape(Expand(expected[i], values)), lines[i]))
-        << what << " line " << i + 1 << "\n  expected: " << expected[i]
-        << "\n  actual:   " << lines[i];
-  EXPECT_EQ(lines.size(), expected.size()) << what << ":\n" << text;
 }
 
 // Gives the file the local modification time "YYYY-MM-DD HH:MM:SS".
@@ -104,6 +57,32 @@ std::vector<std::string> CaseNames() {
     if (entry.path().extension() == ".case") names.push_back(entry.path().stem().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The command line that makes tarninfoc.exe give the answers the case gives: OK to every
+// question, and one folder (or none) for every browser; nothing when the case needs answers the
+// console edition never gives, a command line of its own, or the window's commands.
+std::optional<std::string> ConsoleArguments(std::map<std::string, Lines>& c, const Values& values) {
+  if (c.count("args") || !c["after"].empty()) return std::nullopt;
+  std::optional<std::string> folder;
+  for (const std::string& box : c["boxes"]) {
+    if (box.starts_with("cancel:") || box.starts_with("close:")) return std::nullopt;
+    if (!box.starts_with("browse:")) continue;
+    const std::string chosen = Expand(std::string(TrimSpaces(box.substr(7))), values);
+    if (folder && *folder != chosen) return std::nullopt;
+    folder = chosen;
+  }
+  std::string args = "\"" + values.at("INFO") + "\"";
+  if (folder && !folder->empty()) args = "\"/folder:" + *folder + "\" " + args;
+  return args;
+}
+
+// The report tarninfoc.exe must print: the pane's lines, its header's time matched as a time.
+Lines ExpectedConsoleReport(const std::string& pane) {
+  Lines lines = SplitLines(pane);
+  for (std::string& line : lines)
+    if (line.starts_with("Date/Time:  ")) line = "Date/Time:  {DATETIME}";
+  return lines;
 }
 
 class InfoFileCase : public ::testing::TestWithParam<std::string> {};
@@ -219,8 +198,20 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
   } else {
     EXPECT_EQ(pane, "");
   }
-  for (HANDLE lock : locks) ::CloseHandle(lock);
   EXPECT_TRUE(tool.Close()) << "the program did not end when its window was closed";
+
+  // The same script through the console edition, beside the same log file and locks: the same
+  // report on standard output, each box's text as a line on standard error.
+  if (const std::optional<std::string> args = ConsoleArguments(c, values)) {
+    const ConsoleRun run = RunConsole(sandbox, *args);
+    EXPECT_TRUE(run.exit_code.has_value());
+    ExpectLines(ExpectedConsoleReport(pane), run.out, {}, "tarninfoc's report");
+    Lines messages;
+    for (const std::string& box : c["boxes"])
+      if (!box.starts_with("ok:") && !box.starts_with("browse:")) messages.push_back(box);
+    ExpectLines(messages, run.err, values, "tarninfoc's messages");
+  }
+  for (HANDLE lock : locks) ::CloseHandle(lock);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InfoFileCase, ::testing::ValuesIn(CaseNames()),

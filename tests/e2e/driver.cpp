@@ -63,9 +63,78 @@ Options& options() {
   return instance;
 }
 
-Sandbox::Sandbox(const std::string& name) : folder_("e2e-" + name), exe_(Path("tarninfo.exe")) {
+Sandbox::Sandbox(const std::string& name)
+    : folder_("e2e-" + name), exe_(Path("tarninfo.exe")), console_exe_(Path("tarninfoc.exe")) {
   EXPECT_TRUE(::CopyFileA(options().exe.c_str(), exe_.c_str(), FALSE))
       << "cannot copy " << options().exe;
+  // Runs of the window alone (the screen tests) name no console edition.
+  if (!options().console.empty())
+    EXPECT_TRUE(::CopyFileA(options().console.c_str(), console_exe_.c_str(), FALSE))
+        << "cannot copy " << options().console;
+}
+
+RunningConsole::RunningConsole(const Sandbox& sandbox, const std::string& args)
+    : out_(sandbox.Path("tarninfoc.out")), err_(sandbox.Path("tarninfoc.err")) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = ::CreateFileA(out_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, CREATE_ALWAYS, 0, nullptr);
+  HANDLE err = ::CreateFileA(err_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION info{};
+  std::string line = "\"" + sandbox.console_exe() + "\"" + (args.empty() ? "" : " " + args);
+  if (::CreateProcessA(sandbox.console_exe().c_str(), line.data(), nullptr, nullptr, TRUE,
+                       CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info)) {
+    ::CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    process_id_ = info.dwProcessId;
+  } else {
+    ADD_FAILURE() << "cannot start " << sandbox.console_exe() << ": error " << ::GetLastError();
+  }
+  ::CloseHandle(out);
+  ::CloseHandle(err);
+}
+
+RunningConsole::~RunningConsole() {
+  if (process_ == nullptr) return;
+  if (::WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 10000);
+  }
+  ::CloseHandle(process_);
+}
+
+std::optional<DWORD> RunningConsole::Wait(DWORD timeout_ms) {
+  if (process_ == nullptr) return std::nullopt;
+  if (::WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "tarninfoc.exe did not end within " << timeout_ms << " ms";
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+std::string RunningConsole::Output() const {
+  return ReadFile(out_).value_or("");
+}
+
+std::string RunningConsole::Errors() const {
+  return ReadFile(err_).value_or("");
+}
+
+ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args) {
+  RunningConsole running(sandbox, args);
+  ConsoleRun run;
+  run.exit_code = running.Wait();
+  run.out = running.Output();
+  run.err = running.Errors();
+  return run;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

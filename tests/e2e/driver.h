@@ -16,18 +16,21 @@ namespace tarn::e2e {
 
 using test::WaitUntil;
 
-// Given on the command line: --exe=, --cases= (the folder of *.case files), --fixtures=.
+// Given on the command line: --exe=, --console= (tarninfoc.exe), --cases= (the folder of
+// *.case files), --fixtures=, --reports= (where tarninfoc's JSON reports are kept for the schema
+// check that follows the tests).
 struct Options {
-  std::string exe, cases, fixtures;
+  std::string exe, console, cases, fixtures, reports;
 };
 Options& options();
 
-// A fresh folder holding its own copy of tarninfo.exe.
+// A fresh folder holding its own copy of tarninfo.exe and tarninfoc.exe, which share its log.
 class Sandbox {
  public:
   explicit Sandbox(const std::string& name);
   const std::string& dir() const { return folder_.path(); }  // no trailing backslash
   const std::string& exe() const { return exe_; }
+  const std::string& console_exe() const { return console_exe_; }
   std::string LogPath() const { return Path("Tarn Application Information.log"); }
   std::string Path(const std::string& file) const { return folder_ / file; }
   // The command line that starts the sandbox's exe with `args` (none when empty).
@@ -37,8 +40,36 @@ class Sandbox {
 
  private:
   test::TempFolder folder_;
-  std::string exe_;
+  std::string exe_, console_exe_;
 };
+
+// tarninfoc.exe running with its standard output and error going to files of its own, and a
+// console of its own, so that a console control event can reach it alone.
+class RunningConsole {
+ public:
+  RunningConsole(const Sandbox& sandbox, const std::string& args);
+  RunningConsole(const RunningConsole&) = delete;
+  RunningConsole& operator=(const RunningConsole&) = delete;
+  ~RunningConsole();
+
+  // The exit code once the program has ended; nothing (and a failure) on timeout.
+  std::optional<DWORD> Wait(DWORD timeout_ms = 120000);
+  std::string Output() const;
+  std::string Errors() const;
+  DWORD process_id() const { return process_id_; }
+
+ private:
+  std::string out_, err_;
+  HANDLE process_ = nullptr;
+  DWORD process_id_ = 0;
+};
+
+// A finished run of tarninfoc.exe.
+struct ConsoleRun {
+  std::optional<DWORD> exit_code;
+  std::string out, err;
+};
+ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const std::string& path);

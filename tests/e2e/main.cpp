@@ -1,4 +1,5 @@
-// The end-to-end tests: --exe=<tarninfo.exe> --cases=<folder of .case files>
+// The end-to-end tests: --exe=<tarninfo.exe> --console=<tarninfoc.exe> --cases=<folder of .case
+// files>
 // --fixtures=<folder of the built fixtures>, then gtest's own.
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -9,8 +10,11 @@ int main(int argc, char** argv) {
   // Pixels as the screen has them, at any resolution, as the tool sees them.
   ::SetProcessDPIAware();
   tarn::e2e::Options& o = tarn::e2e::options();
-  const std::pair<std::string, std::string*> flags[] = {
-      {"--exe=", &o.exe}, {"--cases=", &o.cases}, {"--fixtures=", &o.fixtures}};
+  const std::pair<std::string, std::string*> flags[] = {{"--exe=", &o.exe},
+                                                        {"--console=", &o.console},
+                                                        {"--cases=", &o.cases},
+                                                        {"--fixtures=", &o.fixtures},
+                                                        {"--reports=", &o.reports}};
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];

@@ -1,5 +1,5 @@
-// Text between the system's code page, in which the tool keeps every text, and the UTF-16 that
-// COM takes.
+// Text between the system's code page, in which the tool keeps every text, the UTF-16 that COM
+// takes, and the UTF-8 of the console edition's JSON report.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,23 @@ inline std::string Narrow(const wchar_t* wide, int length) {
   ::WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), static_cast<int>(text.size()),
                         nullptr, nullptr);
   return text;
+}
+
+// A text of the system's code page in UTF-8.
+inline std::string Utf8(std::string_view text) {
+  // Plain ASCII is the same in every code page and in UTF-8.
+  bool ascii = true;
+  for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(text);
+  const std::wstring wide = Wide(text);
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  std::string utf8(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length,
+                                                                  nullptr, 0, nullptr, nullptr)),
+                   '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), static_cast<int>(utf8.size()),
+                        nullptr, nullptr);
+  return utf8;
 }
 
 }  // namespace tarn::win32

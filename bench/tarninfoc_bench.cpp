@@ -1,0 +1,124 @@
+// tarninfoc.exe over an info file of File items against the same Win32 calls in a bare loop: the
+// existence test, the modification time and its local date and time texts, the version resource.
+// Prints both times and their ratio, for the text report and for the JSON report (each with
+// /nolog, standard output to a file). Run under Wine:
+//   wine build/win64/tarninfoc_bench.exe [items [file]]
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "services/win32/desktop.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Body>
+double Seconds(Body&& body) {
+  const auto start = Clock::now();
+  body();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// What the File check asks of Windows for one item, with nothing around it.
+void BareFileCalls(const std::string& path, std::string& sink) {
+  char key[] = "File";
+  ::CharUpperBuffA(key, 4);
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  FILETIME local{};
+  SYSTEMTIME time{};
+  ::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+  ::FileTimeToSystemTime(&local, &time);
+  char date[128], clock[128];
+  ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+  ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size != 0) {
+    std::vector<char> buffer(size);
+    ::GetFileVersionInfoA(path.c_str(), handle, size, buffer.data());
+    void* block = nullptr;
+    UINT length = 0;
+    ::VerQueryValueA(buffer.data(), "\\", &block, &length);
+  }
+  sink.assign(date).append(clock);
+}
+
+// Runs the command line with standard output and error going to `output`; its exit code.
+DWORD Run(std::string command_line, const std::string& output) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = ::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  PROCESS_INFORMATION started{};
+  DWORD code = 99;
+  if (::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &started)) {
+    ::WaitForSingleObject(started.hProcess, INFINITE);
+    ::GetExitCodeProcess(started.hProcess, &code);
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+  }
+  ::CloseHandle(out);
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int items = argc > 1 ? std::atoi(argv[1]) : 32767;
+  const std::string file = argc > 2 ? argv[2] : "C:\\windows\\system32\\kernel32.dll";
+  const std::string folder = tarn::win32::ExePath().substr(0, tarn::win32::ExePath().rfind('\\'));
+  const std::string console = folder + "\\tarninfoc.exe";
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string info = std::string(temp) + "tarninfoc_bench.tarninfo";
+  const std::string output = std::string(temp) + "tarninfoc_bench.out";
+  // Each item a file of its own, as on a real machine: hard links to the one file.
+  const std::string links = std::string(temp) + "tarninfoc_bench";
+  ::CreateDirectoryA(links.c_str(), nullptr);
+  std::vector<std::string> paths;
+  std::string script;
+  for (int i = 0; i < items; ++i) {
+    paths.push_back(links + "\\" + std::to_string(i) + ".dll");
+    if (::GetFileAttributesA(paths.back().c_str()) == INVALID_FILE_ATTRIBUTES &&
+        !::CreateHardLinkA(paths.back().c_str(), file.c_str(), nullptr)) {
+      std::fprintf(stderr, "cannot link %s\n", paths.back().c_str());
+      return 1;
+    }
+    script += "File=" + paths.back() + "\r\n";
+  }
+  FILE* out = std::fopen(info.c_str(), "wb");
+  if (!out) return 1;
+  std::fwrite(script.data(), 1, script.size(), out);
+  std::fclose(out);
+
+  std::string sink;
+  for (const std::string& path : paths) BareFileCalls(path, sink);  // the files in memory
+  const double bare = Seconds([&] {
+    for (const std::string& path : paths) BareFileCalls(path, sink);
+  });
+  for (const char* switches : {"/nolog", "/nolog /json"}) {
+    DWORD code = 0;
+    const double run = Seconds(
+        [&] { code = Run("\"" + console + "\" " + switches + " \"" + info + "\"", output); });
+    std::printf(
+        "%d File items, tarninfoc %s: %.2f s (exit code %lu), bare calls %.2f s, ratio %.3f\n",
+        items, switches, run, static_cast<unsigned long>(code), bare, run / bare);
+  }
+  for (const std::string& path : paths) ::DeleteFileA(path.c_str());
+  ::RemoveDirectoryA(links.c_str());
+  ::DeleteFileA(info.c_str());
+  ::DeleteFileA(output.c_str());
+  return 0;
+}

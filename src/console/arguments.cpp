@@ -1,0 +1,59 @@
+#include "console/arguments.h"
+
+#include <string_view>
+
+#include "services/texts.h"
+
+namespace tarn::console {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
+                    std::string& error) {
+  arguments = Arguments{};
+  bool have_file = false;
+  for (const std::string& word : words) {
+    if (word.empty() || (word.front() != '/' && word.front() != '-')) {
+      if (have_file) {
+        error = std::string(text::kSecondInfoFile) + word;
+        return false;
+      }
+      arguments.info_file = word;
+      have_file = !word.empty();
+      continue;
+    }
+    const std::string name = Lower(std::string_view(word).substr(1));
+    if (name == "?" || name == "h") {
+      arguments.help = true;
+    } else if (name == "json") {
+      arguments.json = true;
+    } else if (name == "noregister") {
+      arguments.no_register = true;
+    } else if (name == "nolog") {
+      arguments.no_log = true;
+    } else if (name.starts_with("folder:") && name.size() > 7) {
+      arguments.folder = word.substr(8);
+    } else if (name == "folder" || name == "folder:") {
+      error = text::kFolderNeedsPath;
+      return false;
+    } else {
+      error = std::string(text::kUnknownSwitch) + word;
+      return false;
+    }
+  }
+  if (!have_file && !arguments.help) {
+    error = text::kNoInfoFile;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tarn::console

@@ -1,0 +1,261 @@
+#include "console/json_report.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "services/texts.h"
+
+namespace tarn::console {
+
+namespace field = text::json;
+
+JsonReport::JsonReport(Diagnostics& diagnostics,
+                       std::function<std::string(std::string_view)> to_utf8,
+                       std::function<void(std::string_view)> tell, int utc_offset_minutes,
+                       bool keep_items)
+    : diagnostics_(diagnostics),
+      to_utf8_(std::move(to_utf8)),
+      tell_(std::move(tell)),
+      utc_offset_minutes_(utc_offset_minutes),
+      keep_items_(keep_items) {}
+
+std::string JsonReport::Utf8(std::string_view text) const {
+  return to_utf8_ ? to_utf8_(text) : std::string(text);
+}
+
+std::string JsonReport::IsoTime(const LocalDateTime& when) const {
+  const int offset = std::abs(utc_offset_minutes_);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", when.year,
+                when.month, when.day, when.hour, when.minute, when.second,
+                utc_offset_minutes_ < 0 ? '-' : '+', offset / 60, offset % 60);
+  return text;
+}
+
+void JsonReport::Describe(std::string_view version, std::string_view info_file, bool read_only) {
+  document_[field::kTool] = field::kToolName;
+  document_[field::kVersion] = version;
+  document_[field::kInfoFile] = Utf8(info_file);
+  document_[field::kStarted] = nullptr;
+  document_[field::kReadOnly] = read_only;
+}
+
+void JsonReport::Message(std::string_view text) noexcept {
+  try {
+    messages_.push_back(Utf8(text));
+  } catch (...) {
+  }
+}
+
+template <typename Fill>
+void JsonReport::OnItem(Fill&& fill) noexcept {
+  if (!item_) return;
+  try {
+    fill(*item_);
+  } catch (...) {
+  }
+}
+
+void JsonReport::RunBegun(const LocalDateTime& when) noexcept {
+  try {
+    document_[field::kStarted] = IsoTime(when);
+  } catch (...) {
+  }
+}
+
+void JsonReport::LineBegun(int line, std::string_view text) noexcept {
+  item_.reset();
+  in_line_ = true;
+  failed_ = did_something_ = false;
+  value_.clear();
+  type_.clear();
+  if (!keep_items_) return;
+  try {
+    item_ = Json::object();
+    // Room for every field an item can have, so that adding them moves nothing.
+    item_->get_ref<Json::object_t&>().reserve(16);
+    (*item_)[field::kLine] = line;
+    (*item_)[field::kKind] = nullptr;  // set once the line has done something
+    (*item_)[field::kText] = Utf8(text);
+  } catch (...) {
+    item_.reset();
+  }
+}
+
+void JsonReport::LineEnded() noexcept {
+  if (!in_line_) return;
+  in_line_ = false;
+  if (did_something_) ++(failed_ ? failed_count_ : passed_count_);
+  if (!item_) return;
+  try {
+    Json& item = *item_;
+    if (did_something_) {
+      if (type_ == text::kTypeActiveXComponent && !item.contains(field::kRegistered))
+        item[field::kRegistered] = nullptr;
+      item[field::kPassed] = !failed_;
+      items_.push_back(std::move(item));
+    }
+  } catch (...) {
+  }
+  item_.reset();
+}
+
+void JsonReport::Skipped() noexcept {
+  failed_ = did_something_ = true;
+  OnItem([&](Json& item) { item[field::kKind] = field::kKindSkipped; });
+}
+
+void JsonReport::Prompted(std::string_view folder) noexcept {
+  OnItem([&](Json& item) {
+    item[field::kPrompted] = folder.empty() ? Json(nullptr) : Json(Utf8(folder));
+  });
+}
+
+void JsonReport::EmptyVariable(std::string_view name) noexcept {
+  failed_ = did_something_ = true;
+  OnItem([&](Json& item) {
+    item[field::kKind] = field::kKindEmptyVariable;
+    item[field::kVariables].push_back(Utf8(name));
+  });
+}
+
+void JsonReport::UnknownType(std::string_view key, std::string_view value) noexcept {
+  failed_ = did_something_ = true;
+  OnItem([&](Json& item) {
+    item[field::kKind] = field::kKindUnknownType;
+    item[field::kType] = Utf8(key);
+    item[field::kValue] = Utf8(value);
+  });
+}
+
+void JsonReport::Action(std::string_view type, std::string_view value) noexcept {
+  did_something_ = true;
+  try {
+    type_ = type;
+    value_ = value;
+  } catch (...) {
+  }
+  OnItem([&](Json& item) {
+    item[field::kKind] = field::kKindItem;
+    item[field::kType] = type;
+    item[field::kValue] = Utf8(value);
+  });
+}
+
+void JsonReport::Exists(bool exists) noexcept {
+  // An install folder that is missing may still be chosen; a file that is missing has failed.
+  if (!exists) failed_ = true;
+  OnItem([&](Json& item) { item[field::kExists] = exists; });
+}
+
+void JsonReport::Modified(const LocalDateTime& when) noexcept {
+  OnItem([&](Json& item) { item[field::kModified] = IsoTime(when); });
+}
+
+void JsonReport::Version(std::string_view version) noexcept {
+  OnItem([&](Json& item) {
+    item[field::kVersionOfFile] = version.empty() ? Json(nullptr) : Json(Utf8(version));
+  });
+}
+
+void JsonReport::TypeLibrary(std::string_view text, bool read) noexcept {
+  OnItem([&](Json& item) {
+    item[field::kTypeLibrary] = read ? Json(Utf8(text)) : Json(nullptr);
+    if (!read && !item.contains(field::kError)) item[field::kError] = Utf8(text);
+  });
+}
+
+void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field,
+                         std::string_view loader_name) {
+  if (!diagnosis.file_machine.empty()) {
+    OnItem([&](Json& item) {
+      item[field::kMachine] = {{field::kMachineFile, diagnosis.file_machine},
+                               {loader_field, diagnosis.loader_machine}};
+    });
+    if (tell_) {
+      std::string line = value_;
+      line.append(text::kReasonFileIsFor).append(diagnosis.file_machine);
+      line.append(loader_name).append(diagnosis.loader_machine);
+      tell_(line);
+    }
+  }
+  if (diagnosis.missing_dependencies.empty()) return;
+  OnItem([&](Json& item) {
+    Json& missing = item[field::kMissingDependencies] = Json::array();
+    for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
+  });
+  for (const std::string& dll : diagnosis.missing_dependencies) {
+    if (!tell_) continue;
+    std::string line = value_;
+    line.append(text::kReasonImports).append(dll).append(text::kReasonNotFound);
+    tell_(line);
+  }
+}
+
+void JsonReport::Registered(bool registered) noexcept {
+  OnItem([&](Json& item) { item[field::kRegistered] = registered; });
+  if (registered) return;
+  failed_ = true;
+  try {
+    Explain(diagnostics_.ExplainRegistration(value_), field::kMachineRegSvr32,
+            text::kReasonRegSvr32IsFor);
+  } catch (...) {
+  }
+}
+
+void JsonReport::Created(bool created, std::string_view description) noexcept {
+  OnItem([&](Json& item) {
+    item[field::kCreated] = created;
+    if (!created) item[field::kError] = Utf8(description);
+  });
+  if (created) return;
+  failed_ = true;
+  try {
+    Explain(diagnostics_.ExplainCreation(value_), field::kMachineLoader, text::kReasonLoaderIsFor);
+  } catch (...) {
+  }
+}
+
+void JsonReport::FolderChosen(std::string_view folder) noexcept {
+  if (!folder.empty()) failed_ = false;
+  OnItem([&](Json& item) {
+    item[field::kChosen] = folder.empty() ? Json(nullptr) : Json(Utf8(folder));
+  });
+}
+
+void JsonReport::Error(std::string_view error_text) noexcept {
+  failed_ = true;
+  OnItem([&](Json& item) {
+    if (!item.contains(field::kError)) item[field::kError] = Utf8(error_text);
+  });
+}
+
+void JsonReport::RunEnded(RunEnd end) noexcept {
+  LineEnded();  // a line that a failure broke off
+  end_ = end;
+}
+
+ExitCode JsonReport::exit_code() const {
+  if (end_ != RunEnd::kCompleted) return kStopped;
+  return failed_count_ > 0 ? kFailed : kPassed;
+}
+
+JsonReport::Json JsonReport::Finish(std::string_view application, std::string_view install_folder) {
+  const ExitCode code = exit_code();
+  document_[field::kApplication] = Utf8(application);
+  document_[field::kInstallFolder] = Utf8(install_folder);
+  document_[field::kResult] = code == kStopped  ? field::kResultStopped
+                              : code == kFailed ? field::kResultFailed
+                                                : field::kResultPassed;
+  document_[field::kExitCode] = code;
+  document_[field::kSummary] = {{field::kPassedCount, passed_count_},
+                                {field::kFailedCount, failed_count_}};
+  document_[field::kItems] = std::move(items_);
+  document_[field::kMessages] = std::move(messages_);
+  items_ = Json::array();
+  messages_ = Json::array();
+  return std::exchange(document_, Json::object());
+}
+
+}  // namespace tarn::console

@@ -1,0 +1,149 @@
+// Entry point of tarninfoc.exe, the console edition: the same loader, runner and checks as the
+// window's, run unattended; the exit code says how the checks went.
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "console/arguments.h"
+#include "console/json_report.h"
+#include "form/main_form.h"
+#include "services/texts.h"
+#include "services/win32/code_page.h"
+#include "services/win32/com.h"
+#include "services/win32/files.h"
+#include "ui/console_view.h"
+
+namespace tarn::win32 {
+namespace {
+
+std::atomic<bool> stop_requested{false};
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  // The run stops before its next item line, and still saves its log and says what it found.
+  stop_requested = true;
+  return TRUE;
+}
+
+// Until the reader of the files' machines and imports is wired in, a failure has no reason.
+class NoDiagnostics final : public Diagnostics {
+ public:
+  LoadDiagnosis ExplainRegistration(const std::string&) override { return {}; }
+  LoadDiagnosis ExplainCreation(const std::string&) override { return {}; }
+};
+
+std::string FullPath(const std::string& path) {
+  std::string full(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length =
+        ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
+}
+
+// The folder as the shell's browser would give it: a full path ending in a backslash.
+std::optional<std::string> BrowserFolder(const std::string& path) {
+  std::string folder = FullPath(path);
+  const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// Minutes east of UTC of the local time now, daylight saving included.
+int UtcOffsetMinutes() {
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = ::GetTimeZoneInformation(&zone);
+  LONG bias = zone.Bias;
+  if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+  if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+  return kind == TIME_ZONE_ID_INVALID ? 0 : -static_cast<int>(bias);
+}
+
+int Run(const std::vector<std::string>& words) {
+  console::Arguments arguments;
+  std::string error;
+  if (!console::ParseArguments(words, arguments, error)) {
+    WriteErrorLine(error);
+    return console::kBadUsage;
+  }
+  if (arguments.help) {
+    std::string usage;
+    for (const char c : text::kUsage) {
+      if (c == '\n') usage += '\r';
+      usage += c;
+    }
+    WriteStandard(STD_OUTPUT_HANDLE, usage);
+    return console::kPassed;
+  }
+  std::optional<std::string> folder;
+  if (arguments.folder) {
+    folder = BrowserFolder(*arguments.folder);
+    if (!folder) {
+      WriteErrorLine(std::string(text::kFolderNotFound) + *arguments.folder);
+      return console::kBadUsage;
+    }
+  }
+
+  NoDiagnostics diagnostics;
+  console::JsonReport report(
+      diagnostics, [](std::string_view text) { return Utf8(text); },
+      [&](std::string_view reason) {
+        if (!arguments.json) WriteErrorLine(reason);
+      },
+      UtcOffsetMinutes(), arguments.json);
+  report.Describe(text::kToolVersion, FullPath(arguments.info_file), arguments.no_register);
+
+  ConsoleView view(!arguments.json, stop_requested);
+  ConsoleDesktop desktop([&](std::string_view message) {
+    // Stdout and stderr stay in the order in which the window would have shown them.
+    view.pane().Flush();
+    WriteErrorLine(message);
+    report.Message(message);
+  });
+  ConsoleShell shell(folder);
+  Win32FileSystem files;
+  Win32Com com;
+  MainForm form({files, desktop, shell, com, view}, view, report);
+  form.register_components = !arguments.no_register;
+  form.append_log_file = !arguments.no_log;
+
+  ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  std::string path = arguments.info_file;
+  if (!form.LoadInfoFile(path)) return console::kBadUsage;
+  form.Process();
+  view.pane().Flush();
+  if (arguments.json) {
+    const std::string document =
+        report.Finish(form.app_name, form.install_folder)
+            .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    WriteStandard(STD_OUTPUT_HANDLE, document + "\r\n");
+  }
+  return report.exit_code();
+}
+
+}  // namespace
+}  // namespace tarn::win32
+
+int main(int argc, char** argv) {
+  int exit_code = tarn::console::kStopped;
+  // COM serves the object checks and the type-library reader, as in the window.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  try {
+    exit_code = tarn::win32::Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (...) {
+    tarn::win32::WriteErrorLine(tarn::text::kUnexpectedError);
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return exit_code;
+}

@@ -1,0 +1,421 @@
+// tarninfoc.exe on its own: its exit codes, its command line, its answers to the folder
+// questions, the read-only audit, a stop by Ctrl+C, and its JSON report against its text report.
+// (The case files run through it too, in cases_test.cpp.)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "e2e/driver.h"
+#include "e2e/expected.h"
+
+namespace tarn::e2e {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct ConsoleRow {
+  const char* name;
+  const char* args;  // {INFO}, {DIR} and {FIXTURES} stand for the info file and the folders
+  Lines info;
+  DWORD exit_code;
+  Lines out;  // {HEADER} for the report header; only the first lines when `out_complete` is false
+  Lines err;
+  bool logged = true;
+  bool out_complete = true;
+};
+
+const ConsoleRow kRows[] = {
+    {"usage", "/?", {}, 0, {"Usage: tarninfoc [options] INFOFILE"}, {}, false, false},
+    {"usage_by_dash_and_case",
+     "-H",
+     {},
+     0,
+     {"Usage: tarninfoc [options] INFOFILE"},
+     {},
+     false,
+     false},
+    {"unknown_switch",
+     "/verbose \"{INFO}\"",
+     {"AppName=x"},
+     2,
+     {},
+     {"tarninfoc: unknown switch /verbose"},
+     false},
+    {"no_info_file",
+     "/json /nolog",
+     {},
+     2,
+     {},
+     {"tarninfoc: no info file given (tarninfoc /? tells more)"},
+     false},
+    {"two_info_files",
+     "\"{INFO}\" other.tarninfo",
+     {"AppName=x"},
+     2,
+     {},
+     {"tarninfoc: only one info file, not also other.tarninfo"},
+     false},
+    {"folder_that_is_missing",
+     "/folder:{DIR}\\nowhere \"{INFO}\"",
+     {"InstallFolder=PROMPT"},
+     2,
+     {},
+     {"tarninfoc: no such folder for /folder: {DIR}\\nowhere"},
+     false},
+    {"info_file_that_is_missing",
+     "\"{DIR}\\none.tarninfo\"",
+     {},
+     2,
+     {},
+     {"[frmMain.LoadInfoFile] File not found"},
+     false},
+    {"every_check_passes",
+     "\"{INFO}\"",
+     {"AppName=Fleet", "File=C:\\windows\\win.ini", "InstantiateObject=Scripting.FileSystemObject"},
+     0,
+     {"{HEADER}", "Application name = Fleet", "", "File: C:\\windows\\win.ini",
+      "   File Date: {DATETIME}", "   Version: ", "",
+      "InstantiateObject: Scripting.FileSystemObject", "   Instantiate Object Check: OK", ""},
+     {}},
+    {"nolog",
+     "/NoLog \"{INFO}\"",
+     {"AppName=Fleet"},
+     0,
+     {"{HEADER}", "Application name = Fleet", ""},
+     {},
+     false},
+    {"missing_file",
+     "\"{INFO}\"",
+     {"File={DIR}\\missing.dll"},
+     1,
+     {"{HEADER}", "", "File: {DIR}\\missing.dll", "   File does not exist", ""},
+     {}},
+    {"missing_component",
+     "\"{INFO}\"",
+     {"ActiveXComponent={DIR}\\missing.dll"},
+     1,
+     {"{HEADER}", "", "ActiveXComponent: {DIR}\\missing.dll", "   File does not exist", ""},
+     {}},
+    {"component_that_does_not_register",
+     "\"{INFO}\"",
+     {"ActiveXComponent={FIXTURES}\\tarn_com_fails.dll"},
+     1,
+     {"{HEADER}", "", "ActiveXComponent: {FIXTURES}\\tarn_com_fails.dll",
+      "   File Date: {DATETIME}", "   Version: 2.4.8",
+      "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}",
+      "   Register Component: ERROR - Cannot register", ""},
+     {}},
+    {"object_not_created",
+     "\"{INFO}\"",
+     {"InstantiateObject=Tarn.NoSuchClass"},
+     1,
+     {"{HEADER}", "", "InstantiateObject: Tarn.NoSuchClass",
+      "   Instantiate Object Check: FAILED - ActiveX component can't create object", ""},
+     {}},
+    {"install_folder_missing_and_not_chosen",
+     "\"{INFO}\"",
+     {"InstallFolder={DIR}\\nowhere"},
+     1,
+     {"{HEADER}", "Install folder not found '{DIR}\\nowhere'",
+      "            Prompt user to find folder or stop script.",
+      "Install folder selection cancelled.", ""},
+     {}},
+    {"unknown_item_type",
+     "\"{INFO}\"",
+     {"Colour=red"},
+     1,
+     {"{HEADER}", "Script Error:  Unknown item type = COLOUR", ""},
+     {}},
+    {"empty_variable",
+     "\"{INFO}\"",
+     {"File=%InstallFolder%\\a.dll"},
+     1,
+     {"{HEADER}", "%InstallFolder% is an empty variable.", ""},
+     {}},
+    {"prompt_answered_by_folder",
+     "/FOLDER:{DIR} \"{INFO}\"",
+     {"InstallFolder=PROMPT", "File=%InstallFolder%\\case.tarninfo"},
+     0,
+     {"{HEADER}", "Install Folder '{DIR}' selected.", "Set InstallFolder={DIR}", "",
+      "File: {DIR}\\case.tarninfo", "   File Date: {DATETIME}", "   Version: ", ""},
+     {}},
+    {"missing_install_folder_answered_by_folder",
+     "-folder:{DIR}\\ \"{INFO}\"",
+     {"InstallFolder={DIR}\\nowhere"},
+     0,
+     {"{HEADER}", "Install folder not found '{DIR}\\nowhere'",
+      "            Prompt user to find folder or stop script.", "Install folder '{DIR}' selected.",
+      ""},
+     {}},
+    {"prompt_without_folder",
+     "\"{INFO}\"",
+     {"File=PROMPT"},
+     1,
+     {"{HEADER}", "Install folder selection cancelled.", "", "File: ", "   File does not exist",
+      ""},
+     {}},
+};
+
+class ConsoleTable : public ::testing::TestWithParam<ConsoleRow> {};
+
+TEST_P(ConsoleTable, GivesItsExitCodeReportAndMessages) {
+  const ConsoleRow& row = GetParam();
+  Sandbox sandbox(std::string("console-") + row.name);
+  const Values values = {{"DIR", sandbox.dir()},
+                         {"INFO", sandbox.Path("case.tarninfo")},
+                         {"FIXTURES", options().fixtures}};
+  std::string info;
+  for (const std::string& line : row.info) info += Expand(line, values) + "\r\n";
+  if (!row.info.empty()) WriteFile(sandbox.Path("case.tarninfo"), info);
+  const ConsoleRun run = RunConsole(sandbox, Expand(row.args, values));
+
+  EXPECT_EQ(run.exit_code, row.exit_code);
+  Lines out;
+  for (const std::string& line : row.out) {
+    if (line == "{HEADER}") {
+      const Lines header = HeaderLines();
+      out.insert(out.end(), header.begin(), header.end());
+    } else {
+      out.push_back(line);
+    }
+  }
+  Lines shown = SplitLines(run.out);
+  if (!row.out_complete && shown.size() > out.size()) shown.resize(out.size());
+  std::string text;
+  for (const std::string& line : shown) text += line + "\r\n";
+  ExpectLines(out, text, values, "standard output");
+  ExpectLines(row.err, run.err, values, "standard error");
+  const std::optional<std::string> log = ReadFile(sandbox.LogPath());
+  EXPECT_EQ(log.has_value(), row.logged);
+  // The log file holds the report as the window's save would write it.
+  if (log && row.logged) {
+    EXPECT_EQ(*log, run.out + "\r\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, ConsoleTable, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Whether the class of the audit fixture is registered.
+bool AuditFixtureRegistered() {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tarn.AuditFixture", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  ::RegCloseKey(key);
+  return true;
+}
+
+// A JSON report as tarninfoc printed it, kept for the schema check that follows the tests.
+Json KeptReport(const std::string& name, const std::string& out) {
+  std::error_code ignored;
+  std::filesystem::create_directories(options().reports, ignored);
+  WriteFile(options().reports + "\\" + name + ".json", out);
+  return Json::parse(out, nullptr, false);
+}
+
+TEST(ConsoleAudit, LooksAtAComponentWithoutRegisteringIt) {
+  Sandbox sandbox("console-audit");
+  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "Tarn.AuditFixture");
+  ASSERT_FALSE(AuditFixtureRegistered());
+  const std::string info = sandbox.Path("audit.tarninfo");
+  const std::string component = options().fixtures + "\\tarn_com_audit.dll";
+  WriteFile(info, "ActiveXComponent=" + component + "\r\n");
+
+  const ConsoleRun audit = RunConsole(sandbox, "/noregister /json \"" + info + "\"");
+  EXPECT_EQ(audit.exit_code, 0u);
+  Lines expected = HeaderLines();
+  expected.insert(expected.end(),
+                  {"", "ActiveXComponent: " + component, "   File Date: {DATETIME}",
+                   "   Version: 2.4.8", "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}",
+                   "   Register Component: NOT RUN - read-only audit", "", ""});
+  ExpectLines(expected, ReadFile(sandbox.LogPath()).value_or(""), {}, "the audit's log");
+  const Json report = KeptReport("audit", audit.out);
+  ASSERT_FALSE(report.is_discarded()) << audit.out;
+  EXPECT_EQ(report["readOnly"], true);
+  EXPECT_TRUE(report["items"][0]["registered"].is_null()) << audit.out;
+  EXPECT_FALSE(AuditFixtureRegistered()) << "the audit registered the component";
+
+  // The same run without the switch registers it, so the check above can see a registration.
+  const ConsoleRun registering = RunConsole(sandbox, "\"" + info + "\"");
+  EXPECT_EQ(registering.exit_code, 0u);
+  EXPECT_TRUE(AuditFixtureRegistered());
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST(ConsoleStop, CtrlCStopsTheRunAfterItsItemSavesTheLogAndEndsWithThree) {
+  Sandbox sandbox("console-ctrl-c");
+  const std::string info = sandbox.Path("slow.tarninfo");
+  WriteFile(info, "AppName=Slow\r\nActiveXComponent=" + options().fixtures +
+                      "\\tarn_com_slow.dll\r\nAppName=After\r\n");
+  RunningConsole running(sandbox, "\"" + info + "\"");
+  // The library's GUID is the last line out while the registration runs.
+  const std::string waiting_at = "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}\r\n";
+  ASSERT_TRUE(WaitUntil([&] { return EndsWith(running.Output(), waiting_at); }, 30000))
+      << running.Output();
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION press{};
+  std::string line =
+      "\"" + options().fixtures + "\\ctrl_c.exe\" " + std::to_string(running.process_id());
+  ASSERT_TRUE(::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &press));
+  ::WaitForSingleObject(press.hProcess, 30000);
+  DWORD pressed = 99;
+  ::GetExitCodeProcess(press.hProcess, &pressed);
+  ::CloseHandle(press.hThread);
+  ::CloseHandle(press.hProcess);
+  ASSERT_EQ(pressed, 0u) << "Ctrl+C could not be pressed in tarninfoc's console";
+
+  EXPECT_EQ(running.Wait(), 3u);
+  const Lines out = SplitLines(running.Output());
+  ASSERT_FALSE(out.empty());
+  // The item under way ends; nothing after it runs, and no closing entry follows.
+  EXPECT_TRUE(out.back().starts_with("   Register Component: ")) << running.Output();
+  EXPECT_EQ(running.Output().find("Application name = After"), std::string::npos);
+  EXPECT_EQ(ReadFile(sandbox.LogPath()), running.Output() + "\r\n");
+}
+
+// An ISO 8601 time of the report as the text report writes it: the short date and, unless it is
+// midnight, the long time of the user's locale.
+std::string GeneralDate(const std::string& iso) {
+  SYSTEMTIME t{};
+  if (std::sscanf(iso.c_str(), "%hu-%hu-%huT%hu:%hu:%hu", &t.wYear, &t.wMonth, &t.wDay, &t.wHour,
+                  &t.wMinute, &t.wSecond) != 6)
+    return "(not a time: " + iso + ")";
+  char date[128] = "", time[128] = "";
+  ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
+  ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof time);
+  const bool midnight = t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0;
+  return midnight ? date : std::string(date) + " " + time;
+}
+
+std::string Text(const Json& value) {
+  return value.is_string() ? value.get<std::string>() : "";
+}
+
+// The text report's lines, read forward only, so that the report's items come in its order.
+class TextReport {
+ public:
+  explicit TextReport(const std::string& text) : lines_(SplitLines(text)) {}
+  // Goes to the next line that is `line`; false when none follows.
+  bool Find(const std::string& line) {
+    while (++at_ < lines_.size())
+      if (lines_[at_] == line) return true;
+    return false;
+  }
+  std::string Next() { return ++at_ < lines_.size() ? lines_[at_] : "(end of report)"; }
+  const Lines& lines() const { return lines_; }
+
+ private:
+  Lines lines_;
+  std::size_t at_ = 0;
+};
+
+// Every item of the JSON report is found in the text report, after the one before it, with its
+// findings written as the text writes them.
+void ExpectAgreement(const Json& report, const std::string& text) {
+  TextReport lines(text);
+  ASSERT_GE(lines.lines().size(), 3u);
+  EXPECT_EQ(lines.lines()[1], "Date/Time:  " + GeneralDate(Text(report["started"])));
+  int blocks = 0, failed = 0;
+  for (const Json& item : report["items"]) {
+    const std::string kind = Text(item["kind"]), type = Text(item["type"]);
+    const std::string value = Text(item["value"]);
+    SCOPED_TRACE("line " + item["line"].dump() + ": " + Text(item["text"]));
+    failed += !item["passed"].get<bool>();
+    if (kind == "skipped") {
+      EXPECT_TRUE(lines.Find("Skipping " + Text(item["text"])));
+    } else if (kind == "emptyVariable") {
+      for (const Json& name : item["variables"]) {
+        std::string entry = "%";
+        entry += Text(name);
+        entry += "% is an empty variable.";
+        EXPECT_TRUE(lines.Find(entry));
+      }
+    } else if (kind == "unknownType") {
+      EXPECT_TRUE(lines.Find("Script Error:  Unknown item type = " + type));
+    } else if (type == "AppName") {
+      EXPECT_TRUE(lines.Find("Application name = " + value));
+    } else if (type == "InstallFolder") {
+      if (item["exists"].get<bool>()) {
+        EXPECT_TRUE(lines.Find("Set InstallFolder=" + value));
+        continue;
+      }
+      EXPECT_TRUE(lines.Find("Install folder not found '" + value + "'"));
+      lines.Next();
+      EXPECT_EQ(lines.Next(), item["chosen"].is_null()
+                                  ? "Install folder selection cancelled."
+                                  : "Install folder '" + Text(item["chosen"]) + "' selected.");
+    } else if (type == "InstantiateObject") {
+      ++blocks;
+      EXPECT_TRUE(lines.Find("InstantiateObject: " + value));
+      EXPECT_EQ(lines.Next(), item["created"].get<bool>()
+                                  ? "   Instantiate Object Check: OK"
+                                  : "   Instantiate Object Check: FAILED - " + Text(item["error"]));
+    } else {
+      ++blocks;
+      EXPECT_TRUE(lines.Find(type + ": " + value));
+      if (!item["exists"].get<bool>()) {
+        EXPECT_EQ(lines.Next(), "   File does not exist");
+        continue;
+      }
+      EXPECT_EQ(lines.Next(), "   File Date: " + GeneralDate(Text(item["modified"])));
+      EXPECT_EQ(lines.Next(), "   Version: " + Text(item["version"]));
+      if (type != "ActiveXComponent") continue;
+      const Json& library = item["typeLibrary"];
+      EXPECT_EQ(lines.Next(), "   CLSID: " + Text(library.is_null() ? item["error"] : library));
+      const Json& registered = item["registered"];
+      EXPECT_EQ(lines.Next(),
+                registered.is_null()     ? "   Register Component: NOT RUN - read-only audit"
+                : registered.get<bool>() ? "   Register Component: OK"
+                                         : "   Register Component: ERROR - Cannot register");
+    }
+  }
+  // No block of the text is missing from the JSON.
+  const std::regex heading("(File|ActiveXComponent|InstantiateObject): .*");
+  EXPECT_EQ(std::count_if(lines.lines().begin(), lines.lines().end(),
+                          [&](const std::string& line) { return std::regex_match(line, heading); }),
+            blocks);
+  EXPECT_EQ(report["summary"]["failed"], failed);
+  EXPECT_EQ(report["summary"]["passed"].get<int>() + failed, int(report["items"].size()));
+}
+
+TEST(ConsoleJson, ParsesAndAgreesWithTheTextReportItemByItem) {
+  Sandbox sandbox("console-json");
+  WriteFile(sandbox.Path("notes.txt"), "hello");
+  const std::string info = sandbox.Path("mixed.tarninfo");
+  const std::string dir = sandbox.dir(), fixtures = options().fixtures;
+  WriteFile(info, "AppName=Audit\r\nInstallFolder=" + dir +
+                      "\\nowhere\r\nFile=%InstallFolder%\\x.dll\r\nFile=C:\\windows\\win.ini\r\n"
+                      "File=" +
+                      dir + "\\missing.dll\r\nFile=" + fixtures +
+                      "\\v1_0_0_23.dll\r\nActiveXComponent=" + fixtures +
+                      "\\tarn_com.dll\r\nActiveXComponent=" + dir +
+                      "\\notes.txt\r\nActiveXComponent=" + dir +
+                      "\\missing.dll\r\nInstantiateObject=Scripting.FileSystemObject\r\n"
+                      "InstantiateObject=Tarn.NoSuchClass\r\nColour=red\r\n"
+                      "File=%installfolder%\\x.dll\r\n");
+  const ConsoleRun run = RunConsole(sandbox, "/json \"" + info + "\"");
+  EXPECT_EQ(run.exit_code, 1u);
+  EXPECT_EQ(run.err, "");
+  const Json report = KeptReport("mixed", run.out);
+  ASSERT_FALSE(report.is_discarded()) << run.out;
+  EXPECT_EQ(report["items"].size(), 13u) << run.out;
+  EXPECT_EQ(report["infoFile"], info);
+  EXPECT_EQ(report["application"], "Audit");
+  EXPECT_EQ(report["exitCode"], 1);
+  // The log file holds the text report of the same run.
+  ExpectAgreement(report, ReadFile(sandbox.LogPath()).value_or(""));
+}
+
+}  // namespace
+}  // namespace tarn::e2e
