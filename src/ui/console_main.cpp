@@ -14,6 +14,7 @@
 #include "services/texts.h"
 #include "services/win32/code_page.h"
 #include "services/win32/com.h"
+#include "services/win32/diagnostics.h"
 #include "services/win32/files.h"
 #include "ui/console_view.h"
 
@@ -28,13 +29,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   stop_requested = true;
   return TRUE;
 }
-
-// Until the reader of the files' machines and imports is wired in, a failure has no reason.
-class NoDiagnostics final : public Diagnostics {
- public:
-  LoadDiagnosis ExplainRegistration(const std::string&) override { return {}; }
-  LoadDiagnosis ExplainCreation(const std::string&) override { return {}; }
-};
 
 std::string FullPath(const std::string& path) {
   std::string full(MAX_PATH, '\0');
@@ -95,7 +89,8 @@ int Run(const std::vector<std::string>& words) {
     }
   }
 
-  NoDiagnostics diagnostics;
+  Win32FileSystem files;
+  Win32Diagnostics diagnostics(files);
   console::JsonReport report(
       diagnostics, [](std::string_view text) { return Utf8(text); },
       [&](std::string_view reason) {
@@ -112,7 +107,6 @@ int Run(const std::vector<std::string>& words) {
     report.Message(message);
   });
   ConsoleShell shell(folder);
-  Win32FileSystem files;
   Win32Com com;
   MainForm form({files, desktop, shell, com, view}, view, report);
   form.register_components = !arguments.no_register;

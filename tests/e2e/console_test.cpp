@@ -110,6 +110,17 @@ const ConsoleRow kRows[] = {
       "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}",
       "   Register Component: ERROR - Cannot register", ""},
      {}},
+    // Why the two components cannot be registered, a line each; the report itself is the window's.
+    {"reasons_on_standard_error",
+     "/nolog \"{INFO}\"",
+     {"ActiveXComponent={FIXTURES}\\tarn_needs_absent.dll",
+      "ActiveXComponent={FIXTURES}\\tarn_other_machine.dll"},
+     1,
+     {"{HEADER}", "", "ActiveXComponent: {FIXTURES}\\tarn_needs_absent.dll"},
+     {"{FIXTURES}\\tarn_needs_absent.dll: imports tarn_absent.dll, which the loader cannot find",
+      "{FIXTURES}\\tarn_other_machine.dll: the file is for x86, the RegSvr32 that ran is for x64"},
+     false,
+     false},
     {"object_not_created",
      "\"{INFO}\"",
      {"InstantiateObject=Tarn.NoSuchClass"},
@@ -327,7 +338,8 @@ void ExpectAgreement(const Json& report, const std::string& text) {
   ASSERT_GE(lines.lines().size(), 3u);
   EXPECT_EQ(lines.lines()[1], "Date/Time:  " + GeneralDate(Text(report["started"])));
   int blocks = 0, failed = 0;
-  for (const Json& item : report["items"]) {
+  // A copy: a field that an item lacks reads as null rather than past its end.
+  for (Json item : report["items"]) {
     const std::string kind = Text(item["kind"]), type = Text(item["type"]);
     const std::string value = Text(item["value"]);
     SCOPED_TRACE("line " + item["line"].dump() + ": " + Text(item["text"]));
@@ -415,6 +427,29 @@ TEST(ConsoleJson, ParsesAndAgreesWithTheTextReportItemByItem) {
   EXPECT_EQ(report["exitCode"], 1);
   // The log file holds the text report of the same run.
   ExpectAgreement(report, ReadFile(sandbox.LogPath()).value_or(""));
+}
+
+// The reasons as fields: the import that no folder of the search holds, and the two machines.
+TEST(ConsoleJson, NamesWhyAComponentCannotBeRegistered) {
+  Sandbox sandbox("console-reasons");
+  const std::string info = sandbox.Path("reasons.tarninfo");
+  WriteFile(info, "ActiveXComponent=" + options().fixtures +
+                      "\\tarn_needs_absent.dll\r\nActiveXComponent=" + options().fixtures +
+                      "\\tarn_other_machine.dll\r\n");
+  const ConsoleRun run = RunConsole(sandbox, "/json /nolog \"" + info + "\"");
+  EXPECT_EQ(run.exit_code, 1u);
+  const Json report = KeptReport("reasons", run.out);
+  ASSERT_FALSE(report.is_discarded()) << run.out;
+  ASSERT_EQ(report["items"].size(), 2u) << run.out;
+  const Json& absent = report["items"][0];
+  const Json& other = report["items"][1];
+  // The report is read with value(): a missing field is a failure here, not an abort.
+  EXPECT_EQ(absent.value("registered", Json()), false) << run.out;
+  EXPECT_EQ(absent.value("missingDependencies", Json()), Json::array({"tarn_absent.dll"}));
+  EXPECT_FALSE(absent.contains("machine"));
+  EXPECT_EQ(other.value("registered", Json()), false);
+  EXPECT_EQ(other.value("machine", Json()), Json({{"file", "x86"}, {"regsvr32", "x64"}}));
+  EXPECT_FALSE(other.contains("missingDependencies"));
 }
 
 }  // namespace
