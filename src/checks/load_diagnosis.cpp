@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "checks/paths.h"
+#include "services/ascii_case.h"
 
 namespace tarn {
 namespace {
@@ -61,27 +62,20 @@ std::optional<std::uint64_t> FileOffset(const std::vector<Section>& sections,
   return std::nullopt;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 // API-set names are resolved by the loader's schema, never as files.
 bool IsApiSet(std::string_view name) {
   auto starts = [&](std::string_view prefix) {
-    return name.size() >= prefix.size() && SameName(name.substr(0, prefix.size()), prefix);
+    return name.size() >= prefix.size() && EqualNoCase(name.substr(0, prefix.size()), prefix);
   };
   return starts("api-") || starts("ext-");
 }
+
+}  // namespace
 
 bool IsFile(FileSystem& files, const std::string& path) {
   std::optional<std::uint32_t> attributes = files.Attributes(path);
   return attributes && (*attributes & kDirectoryAttribute) == 0;
 }
-
-}  // namespace
 
 std::optional<PeImage> ReadPeImage(std::string_view bytes) {
   Bytes file(bytes);
@@ -168,7 +162,7 @@ LoadDiagnosis Diagnose(FileSystem& files, const std::string& path, std::uint16_t
   for (const std::string& dll : image->imports) {
     bool known =
         IsApiSet(dll) || std::any_of(search.known_dlls.begin(), search.known_dlls.end(),
-                                     [&](const std::string& k) { return SameName(k, dll); });
+                                     [&](const std::string& k) { return EqualNoCase(k, dll); });
     bool found = known || std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
                    return !f.empty() && IsFile(files, CombinePath(f, dll));
                  });

@@ -30,6 +30,9 @@ std::optional<PeImage> ReadPeImage(std::string_view bytes);
 // "x86", "x64", "arm64", else the machine word as 0x and four hexadecimal digits.
 std::string MachineName(std::uint16_t machine);
 
+// A file, not a folder, is at `path`.
+bool IsFile(FileSystem& files, const std::string& path);
+
 // Where the loader looks for an imported DLL that is not already decided: the known DLLs (names
 // in any case), then each folder in order.
 struct DllSearch {

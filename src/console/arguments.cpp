@@ -1,7 +1,9 @@
 #include "console/arguments.h"
 
+#include <algorithm>
 #include <string_view>
 
+#include "services/ascii_case.h"
 #include "services/texts.h"
 
 namespace tarn::console {
@@ -9,8 +11,7 @@ namespace {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
   return lower;
 }
 

@@ -4,19 +4,12 @@
 #include <cctype>
 
 #include "checks/paths.h"
+#include "services/ascii_case.h"
 
 namespace tarn {
-namespace {
-
-char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-}  // namespace
-
 bool LessNoCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Lower(x) < Lower(y); });
+                                      [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
 }
 
 std::string RootOf(std::string_view path) {
@@ -74,7 +67,8 @@ bool Matches(std::string_view name, std::string_view pattern) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       resume = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
       ++p;
       ++n;
     } else if (star != std::string_view::npos) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "form/main_form.h"
+#include "services/ascii_case.h"
 #include "services/special_folders.h"
 #include "services/texts.h"
 
@@ -22,10 +23,6 @@ constexpr std::pair<std::string_view, Variable> kVariables[] = {
     {text::kVariableAppName, Variable::kAppName},
 };
 
-char FoldCase(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 std::string MakeVariableToken(std::string_view name) {
@@ -38,7 +35,7 @@ std::size_t FindToken(std::string_view value, std::string_view token, std::size_
   if (token.empty() || value.size() < token.size()) return std::string_view::npos;
   for (std::size_t at = from; at <= value.size() - token.size(); ++at) {
     std::size_t matched = 0;
-    while (matched < token.size() && FoldCase(value[at + matched]) == FoldCase(token[matched]))
+    while (matched < token.size() && AsciiLower(value[at + matched]) == AsciiLower(token[matched]))
       ++matched;
     if (matched == token.size()) return at;
   }

@@ -3,10 +3,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "checks/paths.h"
 #include "form/folder_list.h"
+#include "services/ascii_case.h"
 #include "services/failure.h"
 #include "services/texts.h"
 #include "services/win32/handles.h"
@@ -98,10 +98,6 @@ std::vector<std::string> ListFolder(std::string_view folder, bool folders,
   return names;
 }
 
-char LowerLetter(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 }  // namespace
 
 FileDialogWindow::FileDialogWindow(HWND owner) : owner_(owner) {
@@ -146,7 +142,7 @@ FileDialogWindow::FileDialogWindow(HWND owner) : owner_(owner) {
   // folder; none of them reacts before the caller sets them.
   char current[MAX_PATH] = "";
   if (::GetCurrentDirectoryA(MAX_PATH, current) >= 2 && current[1] == ':') {
-    const char name[] = {LowerLetter(current[0]), ':', '\0'};
+    const char name[] = {AsciiLower(current[0]), ':', '\0'};
     ::SendMessageA(drives, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                    reinterpret_cast<LPARAM>(name));
   }
@@ -157,7 +153,7 @@ void FileDialogWindow::SetCaption(std::string_view caption) {
 }
 
 void FileDialogWindow::SetDrive(std::string_view drive) {
-  const std::string name{LowerLetter(drive.empty() ? '\0' : drive[0]),
+  const std::string name{AsciiLower(drive.empty() ? '\0' : drive[0]),
                          drive.size() > 1 ? drive[1] : '\0'};
   HWND drives = Control(IDC_DRV_DRIVE);
   const LRESULT index = ::SendMessageA(drives, CB_FINDSTRING, static_cast<WPARAM>(-1),

@@ -121,8 +121,7 @@ LoadDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) {
     DWORD size = ::SearchPathA(nullptr, server.c_str(), nullptr, MAX_PATH, found, nullptr);
     if (size > 0 && size < MAX_PATH) server = found;
   }
-  std::optional<std::uint32_t> attributes = files_.Attributes(server);
-  if (!attributes || (*attributes & kDirectoryAttribute)) {
+  if (!IsFile(files_, server)) {
     LoadDiagnosis missing;
     missing.missing_dependencies.push_back(server);
     return missing;
