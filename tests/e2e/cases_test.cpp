@@ -73,7 +73,7 @@ std::optional<std::string> ConsoleArguments(std::map<std::string, Lines>& c, con
     folder = chosen;
   }
   std::string args = "\"" + values.at("INFO") + "\"";
-  if (folder && !folder->empty()) args = "\"/folder:" + *folder + "\" " + args;
+  if (folder && !folder->empty()) args = "\"-Folder:" + *folder + "\" " + args;
   return args;
 }
 
@@ -92,8 +92,9 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
   ASSERT_TRUE(text.has_value());
   std::map<std::string, Lines> c = ParseCase(*text);
   for (const auto& [name, lines] : c)
-    ASSERT_TRUE(std::string(",files,locked,info,info raw,args,boxes,after,items,get-info,log,pane,")
-                    .find("," + name + ",") != std::string::npos)
+    ASSERT_TRUE(
+        std::string(",files,locked,info,info raw,args,boxes,after,items,get-info,log,pane,exit,")
+            .find("," + name + ",") != std::string::npos)
         << "unknown section [" << name << "]";
   Sandbox sandbox(GetParam());
   const std::string info_path = sandbox.Path("case.tarninfo");
@@ -191,21 +192,24 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
     ExpectLines(c["pane"], pane + "\r\n", values, "log pane");
   } else if (log) {
     // Each save writes the pane's text and one more line break.
-    EXPECT_TRUE(log->size() >= pane.size() + 2 &&
-                log->compare(log->size() - pane.size() - 2, std::string::npos, pane + "\r\n") == 0)
-        << "the log file does not end with the pane:\n"
-        << pane;
+    EXPECT_TRUE(EndsWith(*log, pane + "\r\n")) << "the log file does not end with the pane:\n"
+                                               << pane;
   } else {
     EXPECT_EQ(pane, "");
   }
   EXPECT_TRUE(tool.Close()) << "the program did not end when its window was closed";
 
   // The same script through the console edition, beside the same log file and locks: the same
-  // report on standard output, each box's text as a line on standard error.
+  // report on standard output, each box's text as a line on standard error, the case's exit code,
+  // and the report appended to the log as the window's save appends it.
   if (const std::optional<std::string> args = ConsoleArguments(c, values)) {
     const ConsoleRun run = RunConsole(sandbox, *args);
-    EXPECT_TRUE(run.exit_code.has_value());
+    ASSERT_EQ(c["exit"].size(), 1u) << "a case that tarninfoc runs gives its exit code in [exit]";
+    EXPECT_EQ(run.exit_code, std::stoul(c["exit"][0]));
     ExpectLines(ExpectedConsoleReport(pane), run.out, {}, "tarninfoc's report");
+    if (log && !c.count("pane")) {
+      EXPECT_EQ(ReadFile(sandbox.LogPath()), *log + run.out + "\r\n");
+    }
     Lines messages;
     for (const std::string& box : c["boxes"])
       if (!box.starts_with("ok:") && !box.starts_with("browse:")) messages.push_back(box);

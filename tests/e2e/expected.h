@@ -22,6 +22,9 @@ void ExpectLines(const Lines& expected, const std::string& text, const Values& v
                  const char* what);
 // The report header as expected: its rules and its time.
 Lines HeaderLines();
+inline bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 // The CR LF lines of a text; an unended last line is marked as such.
 Lines SplitLines(const std::string& text);
 

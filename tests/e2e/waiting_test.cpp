@@ -8,14 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "e2e/driver.h"
+#include "e2e/expected.h"
 #include "ui/resource.h"
 
 namespace tarn::e2e {
 namespace {
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;

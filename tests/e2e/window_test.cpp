@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "e2e/driver.h"
+#include "e2e/expected.h"
 #include "ui/resource.h"
 
 namespace tarn::e2e {
 namespace {
 
-using Lines = std::vector<std::string>;
 constexpr char kScript[] = "AppName=Shown\r\nFile=C:\\no-such-file.dll\r\n";
 
 void RunToWindow(RunningTool& tool) {
@@ -329,10 +329,8 @@ TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
         const bool combo = step.id == IDC_DRV_DRIVE;
         const Lines texts = ListTexts(list, combo);
         const std::string entry = step.entry;
-        const auto at = std::find_if(texts.begin(), texts.end(), [&](const std::string& t) {
-          return t.size() >= entry.size() &&
-                 t.compare(t.size() - entry.size(), entry.size(), entry) == 0;
-        });
+        const auto at = std::find_if(texts.begin(), texts.end(),
+                                     [&](const std::string& t) { return EndsWith(t, entry); });
         ASSERT_NE(at, texts.end()) << entry << " is not listed";
         ::SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, at - texts.begin(), 0);
       }
