@@ -157,19 +157,9 @@ TEST(ConsoleStop, CtrlCStopsTheRunAfterItsItemSavesTheLogAndEndsWithThree) {
   ASSERT_TRUE(WaitUntil([&] { return EndsWith(running.Output(), waiting_at); }, 30000))
       << running.Output();
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION press{};
-  std::string line =
-      "\"" + options().fixtures + "\\ctrl_c.exe\" " + std::to_string(running.process_id());
-  ASSERT_TRUE(::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &press));
-  ::WaitForSingleObject(press.hProcess, 30000);
-  DWORD pressed = 99;
-  ::GetExitCodeProcess(press.hProcess, &pressed);
-  ::CloseHandle(press.hThread);
-  ::CloseHandle(press.hProcess);
-  ASSERT_EQ(pressed, 0u) << "Ctrl+C could not be pressed in tarninfoc's console";
+  const std::string ctrl_c = options().fixtures + "\\ctrl_c.exe";
+  const Child press(ctrl_c, "\"" + ctrl_c + "\" " + std::to_string(running.process_id()));
+  ASSERT_EQ(press.Wait(), 0u) << "Ctrl+C could not be pressed in tarninfoc's console";
 
   EXPECT_EQ(running.Wait(), 3u);
   const Lines out = SplitLines(running.Output());

@@ -68,57 +68,75 @@ Sandbox::Sandbox(const std::string& name)
   EXPECT_TRUE(::CopyFileA(options().exe.c_str(), exe_.c_str(), FALSE))
       << "cannot copy " << options().exe;
   // Runs of the window alone (the screen tests) name no console edition.
-  if (!options().console.empty())
+  if (!options().console.empty()) {
     EXPECT_TRUE(::CopyFileA(options().console.c_str(), console_exe_.c_str(), FALSE))
         << "cannot copy " << options().console;
+  }
 }
 
-RunningConsole::RunningConsole(const Sandbox& sandbox, const std::string& args)
-    : out_(sandbox.Path("tarninfoc.out")), err_(sandbox.Path("tarninfoc.err")) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = ::CreateFileA(out_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherit, CREATE_ALWAYS, 0, nullptr);
-  HANDLE err = ::CreateFileA(err_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherit, CREATE_ALWAYS, 0, nullptr);
+Child::Child(const std::string& exe, const std::string& command_line, DWORD flags, HANDLE out,
+             HANDLE err) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION info{};
-  std::string line = "\"" + sandbox.console_exe() + "\"" + (args.empty() ? "" : " " + args);
-  if (::CreateProcessA(sandbox.console_exe().c_str(), line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info)) {
-    ::CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    process_id_ = info.dwProcessId;
-  } else {
-    ADD_FAILURE() << "cannot start " << sandbox.console_exe() << ": error " << ::GetLastError();
+  if (out) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
   }
-  ::CloseHandle(out);
-  ::CloseHandle(err);
+  PROCESS_INFORMATION info{};
+  std::string line = command_line;
+  const bool started = ::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, out != nullptr,
+                                        flags, nullptr, nullptr, &startup, &info);
+  const DWORD error = ::GetLastError();
+  for (HANDLE handle : {out, err})
+    if (handle) ::CloseHandle(handle);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << exe << ": error " << error;
+    return;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  process_id_ = info.dwProcessId;
 }
 
-RunningConsole::~RunningConsole() {
+Child::~Child() {
   if (process_ == nullptr) return;
-  if (::WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+  if (!Ends(0)) {
     ::TerminateProcess(process_, 99);
-    ::WaitForSingleObject(process_, 10000);
+    Ends(10000);
   }
   ::CloseHandle(process_);
 }
 
-std::optional<DWORD> RunningConsole::Wait(DWORD timeout_ms) {
+std::optional<DWORD> Child::Wait(DWORD timeout_ms) const {
   if (process_ == nullptr) return std::nullopt;
-  if (::WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) {
-    ADD_FAILURE() << "tarninfoc.exe did not end within " << timeout_ms << " ms";
+  if (!Ends(timeout_ms)) {
+    ADD_FAILURE() << "the program did not end within " << timeout_ms << " ms";
     return std::nullopt;
   }
   DWORD code = 0;
   ::GetExitCodeProcess(process_, &code);
   return code;
 }
+
+namespace {
+
+// A file for a child's standard output or error, which it inherits.
+HANDLE StandardFile(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       CREATE_ALWAYS, 0, nullptr);
+}
+
+}  // namespace
+
+RunningConsole::RunningConsole(const Sandbox& sandbox, const std::string& args)
+    : Child(sandbox.console_exe(),
+            "\"" + sandbox.console_exe() + "\"" + (args.empty() ? "" : " " + args),
+            CREATE_NEW_CONSOLE, StandardFile(sandbox.Path("tarninfoc.out")),
+            StandardFile(sandbox.Path("tarninfoc.err"))),
+      out_(sandbox.Path("tarninfoc.out")),
+      err_(sandbox.Path("tarninfoc.err")) {}
 
 std::string RunningConsole::Output() const {
   return ReadFile(out_).value_or("");
@@ -165,30 +183,6 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-RunningTool::RunningTool(const std::string& exe, const std::string& command_line) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::string line = command_line;
-  if (!::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    ADD_FAILURE() << "cannot start " << exe << ": error " << ::GetLastError();
-    return;
-  }
-  ::CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  process_id_ = info.dwProcessId;
-}
-
-RunningTool::~RunningTool() {
-  if (process_ == nullptr) return;
-  if (!Ends(0)) {
-    ::TerminateProcess(process_, 99);
-    Ends(10000);
-  }
-  ::CloseHandle(process_);
-}
-
 std::vector<HWND> RunningTool::TopLevelWindows() const {
   struct Search {
     DWORD process_id;
@@ -226,9 +220,7 @@ std::optional<MessageBoxSeen> RunningTool::WaitForBoxOrWindow(DWORD timeout_ms) 
   const bool seen = WaitUntil(
       [&] {
         if ((box = FindBox())) return true;
-        for (HWND window : TopLevelWindows())
-          if (::IsWindowVisible(window) && ClassName(window) == TARN_MAIN_WINDOW_CLASS)
-            main_ = window;
+        main_ = Find(TARN_MAIN_WINDOW_CLASS);
         return main_ != nullptr || (ended = Ends(0));
       },
       timeout_ms);
@@ -246,11 +238,8 @@ void RunningTool::Answer(const MessageBoxSeen& box, int button) {
 bool RunningTool::AnswerFolderBrowser(const std::string& folder) {
   HWND browser = nullptr;
   WaitUntil([&] {
-    for (HWND window : TopLevelWindows())
-      if (::IsWindowVisible(window) && ClassName(window) == "#32770" &&
-          ::FindWindowExA(window, nullptr, "SysTreeView32", nullptr))
-        browser = window;
-    return browser != nullptr;
+    browser = Find("#32770");
+    return browser && ::FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
   });
   if (!browser) return false;
   if (!folder.empty()) {
@@ -321,15 +310,15 @@ std::vector<std::string> RunningTool::Items() const {
   return ListTexts(Control(IDC_LST_ITEMS));
 }
 
+HWND RunningTool::Find(const char* window_class) const {
+  for (HWND window : TopLevelWindows())
+    if (::IsWindowVisible(window) && ClassName(window) == window_class) return window;
+  return nullptr;
+}
+
 HWND RunningTool::WaitForWindow(const char* window_class, DWORD timeout_ms) const {
   HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : TopLevelWindows())
-          if (::IsWindowVisible(window) && ClassName(window) == window_class) found = window;
-        return found != nullptr;
-      },
-      timeout_ms);
+  WaitUntil([&] { return (found = Find(window_class)) != nullptr; }, timeout_ms);
   return found;
 }
 
@@ -349,19 +338,14 @@ void RunningTool::Command(HWND window, int id, int code) {
 
 void RunningTool::PressKeys(std::initializer_list<WORD> keys, HWND window) {
   ::SetForegroundWindow(window ? window : main_);
-  std::vector<INPUT> inputs;
-  for (WORD key : keys) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    inputs.push_back(input);
-  }
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = *key;
-    input.ki.dwFlags = KEYEVENTF_KEYUP;
-    inputs.push_back(input);
+  // Each key down in turn, then up in the reverse order.
+  std::vector<INPUT> inputs(keys.size() * 2);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    for (INPUT* input : {&inputs[i], &inputs[inputs.size() - 1 - i]}) {
+      input->type = INPUT_KEYBOARD;
+      input->ki.wVk = keys.begin()[i];
+    }
+    inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
   }
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

@@ -43,25 +43,40 @@ class Sandbox {
   std::string exe_, console_exe_;
 };
 
+// A program that a test starts, ended by force if it still runs when the test is done.
+class Child {
+ public:
+  // Starts `exe` with exactly `command_line`, which begins with the program as on Windows, and
+  // the creation flags given; `out` and `err`, when given, become its standard output and error
+  // and are closed here.
+  Child(const std::string& exe, const std::string& command_line, DWORD flags = 0,
+        HANDLE out = nullptr, HANDLE err = nullptr);
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child();
+
+  bool Ends(DWORD timeout_ms = 30000) const {
+    return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
+  }
+  // The exit code once the program has ended; nothing (and a failure) on timeout.
+  std::optional<DWORD> Wait(DWORD timeout_ms = 120000) const;
+  DWORD process_id() const { return process_id_; }
+
+ protected:
+  HANDLE process_ = nullptr;
+  DWORD process_id_ = 0;
+};
+
 // tarninfoc.exe running with its standard output and error going to files of its own, and a
 // console of its own, so that a console control event can reach it alone.
-class RunningConsole {
+class RunningConsole : public Child {
  public:
   RunningConsole(const Sandbox& sandbox, const std::string& args);
-  RunningConsole(const RunningConsole&) = delete;
-  RunningConsole& operator=(const RunningConsole&) = delete;
-  ~RunningConsole();
-
-  // The exit code once the program has ended; nothing (and a failure) on timeout.
-  std::optional<DWORD> Wait(DWORD timeout_ms = 120000);
   std::string Output() const;
   std::string Errors() const;
-  DWORD process_id() const { return process_id_; }
 
  private:
   std::string out_, err_;
-  HANDLE process_ = nullptr;
-  DWORD process_id_ = 0;
 };
 
 // A finished run of tarninfoc.exe.
@@ -80,13 +95,9 @@ struct MessageBoxSeen {
   bool question = false;  // OK and Cancel, with the information icon
 };
 
-class RunningTool {
+class RunningTool : public Child {
  public:
-  // Starts `exe` with exactly `command_line`, which begins with the program as on Windows.
-  RunningTool(const std::string& exe, const std::string& command_line);
-  RunningTool(const RunningTool&) = delete;
-  RunningTool& operator=(const RunningTool&) = delete;
-  ~RunningTool();
+  using Child::Child;
 
   // A message box of the tool once one is up, or nothing once its main window is shown, which
   // is after the start-up's run. Fails the test on timeout.
@@ -114,15 +125,12 @@ class RunningTool {
   bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
   // The close box; true when the program then ends.
   bool Close(DWORD timeout_ms = 30000);
-  bool Ends(DWORD timeout_ms = 30000) const {
-    return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
-  }
 
  private:
   std::vector<HWND> TopLevelWindows() const;
+  // A visible top-level window of the tool of this class, or null.
+  HWND Find(const char* window_class) const;
 
-  HANDLE process_ = nullptr;
-  DWORD process_id_ = 0;
   HWND main_ = nullptr;
 };
 

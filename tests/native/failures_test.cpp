@@ -3,6 +3,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "console/json_report.h"
 #include "fakes.h"
 #include "services/error_string.h"
 #include "services/failure.h"
@@ -184,6 +185,32 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
         log.size() >= tail.size() && log.compare(log.size() - tail.size(), tail.size(), tail) == 0,
         c.saved)
         << c.what;
+  }
+}
+
+// The console edition's exit code: a run that its own failure handler ends was stopped.
+TEST(Failures, ARunThatItsFailureHandlerEndsExitsAsStopped) {
+  struct : Diagnostics {
+    LoadDiagnosis ExplainRegistration(const std::string&) override { return {}; }
+    LoadDiagnosis ExplainCreation(const std::string&) override { return {}; }
+  } diagnostics;
+  const struct {
+    Lines items;
+    std::optional<int> claimed_count;
+    console::ExitCode code;
+  } cases[] = {{{"AppName=A"}, std::nullopt, console::kPassed},
+               {{"File=C:\\missing.dll"}, std::nullopt, console::kFailed},
+               {{"AppName=A"}, 3, console::kStopped}};
+  for (const auto& c : cases) {
+    Rig rig;
+    console::JsonReport report(
+        diagnostics, [](std::string_view text) { return std::string(text); },
+        [](std::string_view) {}, 0);
+    MainForm form({rig.files, rig.desktop, rig.shell, rig.com, rig.processes}, rig.view, report);
+    rig.view.items.lines = c.items;
+    rig.view.items.claimed_count = c.claimed_count;
+    form.Process();
+    EXPECT_EQ(report.exit_code(), c.code) << c.items[0];
   }
 }
 
