@@ -64,6 +64,37 @@ int UtcOffsetMinutes() {
   return kind == TIME_ZONE_ID_INVALID ? 0 : -static_cast<int>(bias);
 }
 
+// COM, started by the first check that needs it (a component or an object): a run of File items
+// never pays for the apartment. It ends with the run, once the form has let go of every object.
+class ComOnDemand final : public Com {
+ public:
+  ComOnDemand() = default;
+  ComOnDemand(const ComOnDemand&) = delete;
+  ComOnDemand& operator=(const ComOnDemand&) = delete;
+  ~ComOnDemand() {
+    if (started_) ::CoUninitialize();
+  }
+  std::unique_ptr<TypeLibReader> NewTypeLibReader() override {
+    Start();
+    return com_.NewTypeLibReader();
+  }
+  std::unique_ptr<ComObject> CreateObject(const std::string& prog_id) override {
+    Start();
+    return com_.CreateObject(prog_id);
+  }
+
+ private:
+  void Start() {
+    if (tried_) return;
+    tried_ = true;
+    started_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  }
+
+  Win32Com com_;
+  bool tried_ = false;
+  bool started_ = false;
+};
+
 int Run(const std::vector<std::string>& words) {
   console::Arguments arguments;
   std::string error;
@@ -107,7 +138,7 @@ int Run(const std::vector<std::string>& words) {
     report.Message(message);
   });
   ConsoleShell shell(folder);
-  Win32Com com;
+  ComOnDemand com;
   MainForm form({files, desktop, shell, com, view}, view, report);
   form.register_components = !arguments.no_register;
   form.append_log_file = !arguments.no_log;
@@ -118,10 +149,9 @@ int Run(const std::vector<std::string>& words) {
   form.Process();
   view.pane().Flush();
   if (arguments.json) {
-    const std::string document =
-        report.Finish(form.app_name, form.install_folder)
-            .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-    WriteStandard(STD_OUTPUT_HANDLE, document + "\r\n");
+    std::string document = report.Finish(form.app_name, form.install_folder);
+    document += "\r\n";
+    WriteStandard(STD_OUTPUT_HANDLE, document);
   }
   return report.exit_code();
 }
@@ -131,13 +161,10 @@ int Run(const std::vector<std::string>& words) {
 
 int main(int argc, char** argv) {
   int exit_code = tarn::console::kStopped;
-  // COM serves the object checks and the type-library reader, as in the window.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   try {
     exit_code = tarn::win32::Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (...) {
     tarn::win32::WriteErrorLine(tarn::text::kUnexpectedError);
   }
-  if (SUCCEEDED(com)) ::CoUninitialize();
   return exit_code;
 }
