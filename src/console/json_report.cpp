@@ -350,10 +350,7 @@ ExitCode JsonReport::exit_code() const {
 std::string JsonReport::Finish(std::string_view application, std::string_view install_folder) {
   const ExitCode code = exit_code();
   constexpr std::string_view kTop = "  ";
-  std::string out;
-  // Room for the items and the rest, so that the items' text is copied once.
-  out.reserve(items_.size() + 4096);
-  out += "{\n";
+  std::string out = "{\n";
   const auto next = [&](std::string_view name) {
     if (out.size() > 2) out += ",\n";
     AppendName(out, kTop, name);
@@ -388,6 +385,7 @@ std::string JsonReport::Finish(std::string_view application, std::string_view in
   if (item_count_ == 0) {
     out += "[]";
   } else {
+    out.reserve(out.size() + items_.size() + 64);
     out += "[\n";
     out += items_;
     out += "\n  ]";
@@ -395,7 +393,7 @@ std::string JsonReport::Finish(std::string_view application, std::string_view in
   next(field::kMessages);
   AppendStrings(out, messages_, kTop, "    ");
   out += "\n}";
-  std::string().swap(items_);
+  items_.clear();
   item_count_ = 0;
   messages_.clear();
   return out;
