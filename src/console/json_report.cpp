@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "services/texts.h"
@@ -10,59 +9,6 @@
 namespace tarn::console {
 
 namespace field = text::json;
-
-namespace {
-
-// The document's layout: two blanks a level; an item's fields are at the third level.
-constexpr std::string_view kItemIndent = "    ";
-constexpr std::string_view kFieldIndent = "      ";
-constexpr std::string_view kElementIndent = "        ";
-
-// A UTF-8 text as a JSON string, escaped as the JSON library escapes it. Most texts (paths,
-// versions, times) need no escape at all and are copied as they are.
-void AppendString(std::string& out, std::string_view text) {
-  bool plain = true;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    plain = plain && byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\';
-  }
-  if (!plain) {
-    out += nlohmann::json(std::string(text))
-               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    return;
-  }
-  out += '"';
-  out.append(text);
-  out += '"';
-}
-
-void AppendName(std::string& out, std::string_view indent, std::string_view name) {
-  out.append(indent);
-  AppendString(out, name);
-  out += ": ";
-}
-
-void AppendBool(std::string& out, bool value) {
-  out += value ? "true" : "false";
-}
-
-// An array of texts whose opening bracket follows a name at `indent`.
-void AppendStrings(std::string& out, const std::vector<std::string>& texts, std::string_view indent,
-                   std::string_view element_indent) {
-  if (texts.empty()) {
-    out += "[]";
-    return;
-  }
-  out += "[\n";
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    out.append(element_indent);
-    AppendString(out, texts[i]);
-    out += i + 1 < texts.size() ? ",\n" : "\n";
-  }
-  out.append(indent).append("]");
-}
-
-}  // namespace
 
 JsonReport::JsonReport(Diagnostics& diagnostics,
                        std::function<std::string(std::string_view)> to_utf8,
@@ -88,9 +34,11 @@ std::string JsonReport::IsoTime(const LocalDateTime& when) const {
 }
 
 void JsonReport::Describe(std::string_view version, std::string_view info_file, bool read_only) {
-  version_ = version;
-  info_file_ = Utf8(info_file);
-  read_only_ = read_only;
+  document_[field::kTool] = field::kToolName;
+  document_[field::kVersion] = version;
+  document_[field::kInfoFile] = Utf8(info_file);
+  document_[field::kStarted] = nullptr;
+  document_[field::kReadOnly] = read_only;
 }
 
 void JsonReport::Message(std::string_view text) noexcept {
@@ -100,136 +48,85 @@ void JsonReport::Message(std::string_view text) noexcept {
   }
 }
 
-JsonReport::Field* JsonReport::Find(std::string_view name) noexcept {
-  for (std::size_t i = 0; i < field_count_; ++i)
-    if (fields_[i].name == name) return &fields_[i];
-  return nullptr;
-}
-
-template <typename Write>
-void JsonReport::Set(std::string_view name, Write&& write) noexcept {
-  if (!in_item_) return;
+template <typename Fill>
+void JsonReport::OnItem(Fill&& fill) noexcept {
+  if (!item_) return;
   try {
-    Field* slot = Find(name);
-    if (slot == nullptr) {
-      // A slot of an earlier line keeps its string's room for this one.
-      if (field_count_ == fields_.size()) fields_.emplace_back();
-      slot = &fields_[field_count_];
-      slot->name = name;
-      slot->value.clear();
-      write(slot->value);
-      ++field_count_;
-      return;
-    }
-    std::string value;
-    write(value);
-    slot->value = std::move(value);
+    fill(*item_);
   } catch (...) {
   }
-}
-
-void JsonReport::SetText(std::string_view name, std::string_view text) noexcept {
-  if (!in_item_) return;
-  try {
-    const std::string utf8 = Utf8(text);
-    Set(name, [&](std::string& out) { AppendString(out, utf8); });
-  } catch (...) {
-  }
-}
-
-void JsonReport::SetTextOrNull(std::string_view name, std::string_view text) noexcept {
-  if (text.empty())
-    Set(name, [](std::string& out) { out += "null"; });
-  else
-    SetText(name, text);
-}
-
-void JsonReport::SetBool(std::string_view name, bool value) noexcept {
-  Set(name, [&](std::string& out) { AppendBool(out, value); });
-}
-
-void JsonReport::SetTexts(std::string_view name, const std::vector<std::string>& texts) noexcept {
-  Set(name, [&](std::string& out) { AppendStrings(out, texts, kFieldIndent, kElementIndent); });
 }
 
 void JsonReport::RunBegun(const LocalDateTime& when) noexcept {
   try {
-    std::string started;
-    AppendString(started, IsoTime(when));
-    started_ = std::move(started);
+    document_[field::kStarted] = IsoTime(when);
   } catch (...) {
   }
 }
 
 void JsonReport::LineBegun(int line, std::string_view text) noexcept {
-  in_item_ = false;
-  field_count_ = 0;
-  variables_.clear();
+  item_.reset();
   in_line_ = true;
   failed_ = did_something_ = false;
   value_.clear();
   type_.clear();
   if (!keep_items_) return;
-  in_item_ = true;
-  Set(field::kLine, [&](std::string& out) { out += std::to_string(line); });
-  Set(field::kKind, [](std::string& out) { out += "null"; });  // set once the line did something
-  SetText(field::kText, text);
-  // An item without its line number is no item of the report.
-  if (field_count_ == 0) in_item_ = false;
+  try {
+    item_ = Json::object();
+    // Room for every field an item can have, so that adding them moves nothing.
+    item_->get_ref<Json::object_t&>().reserve(16);
+    (*item_)[field::kLine] = line;
+    (*item_)[field::kKind] = nullptr;  // set once the line has done something
+    (*item_)[field::kText] = Utf8(text);
+  } catch (...) {
+    item_.reset();
+  }
 }
 
 void JsonReport::LineEnded() noexcept {
   if (!in_line_) return;
   in_line_ = false;
   if (did_something_) ++(failed_ ? failed_count_ : passed_count_);
-  if (!in_item_) return;
-  if (did_something_) {
-    if (type_ == text::kTypeActiveXComponent && Find(field::kRegistered) == nullptr)
-      Set(field::kRegistered, [](std::string& out) { out += "null"; });
-    SetBool(field::kPassed, !failed_);
-    const std::size_t before = items_.size();
-    try {
-      if (item_count_ > 0) items_ += ",\n";
-      items_.append(kItemIndent).append("{\n");
-      for (std::size_t i = 0; i < field_count_; ++i) {
-        AppendName(items_, kFieldIndent, fields_[i].name);
-        items_.append(fields_[i].value);
-        items_ += i + 1 < field_count_ ? ",\n" : "\n";
-      }
-      items_.append(kItemIndent).append("}");
-      ++item_count_;
-    } catch (...) {
-      items_.resize(before);  // the item is lost, not the items before it
+  if (!item_) return;
+  try {
+    Json& item = *item_;
+    if (did_something_) {
+      if (type_ == text::kTypeActiveXComponent && !item.contains(field::kRegistered))
+        item[field::kRegistered] = nullptr;
+      item[field::kPassed] = !failed_;
+      items_.push_back(std::move(item));
     }
+  } catch (...) {
   }
-  in_item_ = false;
+  item_.reset();
 }
 
 void JsonReport::Skipped() noexcept {
   failed_ = did_something_ = true;
-  SetText(field::kKind, field::kKindSkipped);
+  OnItem([&](Json& item) { item[field::kKind] = field::kKindSkipped; });
 }
 
 void JsonReport::Prompted(std::string_view folder) noexcept {
-  SetTextOrNull(field::kPrompted, folder);
+  OnItem([&](Json& item) {
+    item[field::kPrompted] = folder.empty() ? Json(nullptr) : Json(Utf8(folder));
+  });
 }
 
 void JsonReport::EmptyVariable(std::string_view name) noexcept {
   failed_ = did_something_ = true;
-  SetText(field::kKind, field::kKindEmptyVariable);
-  if (!in_item_) return;
-  try {
-    variables_.push_back(Utf8(name));
-  } catch (...) {
-  }
-  SetTexts(field::kVariables, variables_);
+  OnItem([&](Json& item) {
+    item[field::kKind] = field::kKindEmptyVariable;
+    item[field::kVariables].push_back(Utf8(name));
+  });
 }
 
 void JsonReport::UnknownType(std::string_view key, std::string_view value) noexcept {
   failed_ = did_something_ = true;
-  SetText(field::kKind, field::kKindUnknownType);
-  SetText(field::kType, key);
-  SetText(field::kValue, value);
+  OnItem([&](Json& item) {
+    item[field::kKind] = field::kKindUnknownType;
+    item[field::kType] = Utf8(key);
+    item[field::kValue] = Utf8(value);
+  });
 }
 
 void JsonReport::Action(std::string_view type, std::string_view value) noexcept {
@@ -239,50 +136,42 @@ void JsonReport::Action(std::string_view type, std::string_view value) noexcept 
     value_ = value;
   } catch (...) {
   }
-  SetText(field::kKind, field::kKindItem);
-  SetText(field::kType, type);
-  SetText(field::kValue, value);
+  OnItem([&](Json& item) {
+    item[field::kKind] = field::kKindItem;
+    item[field::kType] = type;
+    item[field::kValue] = Utf8(value);
+  });
 }
 
 void JsonReport::Exists(bool exists) noexcept {
   // An install folder that is missing may still be chosen; a file that is missing has failed.
   if (!exists) failed_ = true;
-  SetBool(field::kExists, exists);
+  OnItem([&](Json& item) { item[field::kExists] = exists; });
 }
 
 void JsonReport::Modified(const LocalDateTime& when) noexcept {
-  if (!in_item_) return;
-  try {
-    SetText(field::kModified, IsoTime(when));
-  } catch (...) {
-  }
+  OnItem([&](Json& item) { item[field::kModified] = IsoTime(when); });
 }
 
 void JsonReport::Version(std::string_view version) noexcept {
-  SetTextOrNull(field::kVersionOfFile, version);
+  OnItem([&](Json& item) {
+    item[field::kVersionOfFile] = version.empty() ? Json(nullptr) : Json(Utf8(version));
+  });
 }
 
 void JsonReport::TypeLibrary(std::string_view text, bool read) noexcept {
-  if (read) {
-    SetText(field::kTypeLibrary, text);
-    return;
-  }
-  Set(field::kTypeLibrary, [](std::string& out) { out += "null"; });
-  if (in_item_ && Find(field::kError) == nullptr) SetText(field::kError, text);
+  OnItem([&](Json& item) {
+    item[field::kTypeLibrary] = read ? Json(Utf8(text)) : Json(nullptr);
+    if (!read && !item.contains(field::kError)) item[field::kError] = Utf8(text);
+  });
 }
 
 void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field,
                          std::string_view loader_name) {
   if (!diagnosis.file_machine.empty()) {
-    Set(field::kMachine, [&](std::string& out) {
-      out += "{\n";
-      AppendName(out, kElementIndent, field::kMachineFile);
-      AppendString(out, diagnosis.file_machine);
-      out += ",\n";
-      AppendName(out, kElementIndent, loader_field);
-      AppendString(out, diagnosis.loader_machine);
-      out += "\n";
-      out.append(kFieldIndent).append("}");
+    OnItem([&](Json& item) {
+      item[field::kMachine] = {{field::kMachineFile, diagnosis.file_machine},
+                               {loader_field, diagnosis.loader_machine}};
     });
     if (tell_) {
       std::string line = value_;
@@ -292,11 +181,10 @@ void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader
     }
   }
   if (diagnosis.missing_dependencies.empty()) return;
-  if (in_item_) {
-    std::vector<std::string> missing;
+  OnItem([&](Json& item) {
+    Json& missing = item[field::kMissingDependencies] = Json::array();
     for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
-    SetTexts(field::kMissingDependencies, missing);
-  }
+  });
   for (const std::string& dll : diagnosis.missing_dependencies) {
     if (!tell_) continue;
     std::string line = value_;
@@ -306,7 +194,7 @@ void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader
 }
 
 void JsonReport::Registered(bool registered) noexcept {
-  SetBool(field::kRegistered, registered);
+  OnItem([&](Json& item) { item[field::kRegistered] = registered; });
   if (registered) return;
   failed_ = true;
   try {
@@ -317,9 +205,11 @@ void JsonReport::Registered(bool registered) noexcept {
 }
 
 void JsonReport::Created(bool created, std::string_view description) noexcept {
-  SetBool(field::kCreated, created);
+  OnItem([&](Json& item) {
+    item[field::kCreated] = created;
+    if (!created) item[field::kError] = Utf8(description);
+  });
   if (created) return;
-  SetText(field::kError, description);
   failed_ = true;
   try {
     Explain(diagnostics_.ExplainCreation(value_), field::kMachineLoader, text::kReasonLoaderIsFor);
@@ -329,12 +219,16 @@ void JsonReport::Created(bool created, std::string_view description) noexcept {
 
 void JsonReport::FolderChosen(std::string_view folder) noexcept {
   if (!folder.empty()) failed_ = false;
-  SetTextOrNull(field::kChosen, folder);
+  OnItem([&](Json& item) {
+    item[field::kChosen] = folder.empty() ? Json(nullptr) : Json(Utf8(folder));
+  });
 }
 
 void JsonReport::Error(std::string_view error_text) noexcept {
   failed_ = true;
-  if (in_item_ && Find(field::kError) == nullptr) SetText(field::kError, error_text);
+  OnItem([&](Json& item) {
+    if (!item.contains(field::kError)) item[field::kError] = Utf8(error_text);
+  });
 }
 
 void JsonReport::RunEnded(RunEnd end) noexcept {
@@ -347,56 +241,21 @@ ExitCode JsonReport::exit_code() const {
   return failed_count_ > 0 ? kFailed : kPassed;
 }
 
-std::string JsonReport::Finish(std::string_view application, std::string_view install_folder) {
+JsonReport::Json JsonReport::Finish(std::string_view application, std::string_view install_folder) {
   const ExitCode code = exit_code();
-  constexpr std::string_view kTop = "  ";
-  std::string out = "{\n";
-  const auto next = [&](std::string_view name) {
-    if (out.size() > 2) out += ",\n";
-    AppendName(out, kTop, name);
-  };
-  next(field::kTool);
-  AppendString(out, field::kToolName);
-  next(field::kVersion);
-  AppendString(out, version_);
-  next(field::kInfoFile);
-  AppendString(out, info_file_);
-  next(field::kStarted);
-  out += started_;
-  next(field::kReadOnly);
-  AppendBool(out, read_only_);
-  next(field::kApplication);
-  AppendString(out, Utf8(application));
-  next(field::kInstallFolder);
-  AppendString(out, Utf8(install_folder));
-  next(field::kResult);
-  AppendString(out, code == kStopped  ? field::kResultStopped
-                    : code == kFailed ? field::kResultFailed
-                                      : field::kResultPassed);
-  next(field::kExitCode);
-  out += std::to_string(code);
-  next(field::kSummary);
-  out += "{\n";
-  AppendName(out, "    ", field::kPassedCount);
-  out += std::to_string(passed_count_) + ",\n";
-  AppendName(out, "    ", field::kFailedCount);
-  out += std::to_string(failed_count_) + "\n  }";
-  next(field::kItems);
-  if (item_count_ == 0) {
-    out += "[]";
-  } else {
-    out.reserve(out.size() + items_.size() + 64);
-    out += "[\n";
-    out += items_;
-    out += "\n  ]";
-  }
-  next(field::kMessages);
-  AppendStrings(out, messages_, kTop, "    ");
-  out += "\n}";
-  items_.clear();
-  item_count_ = 0;
-  messages_.clear();
-  return out;
+  document_[field::kApplication] = Utf8(application);
+  document_[field::kInstallFolder] = Utf8(install_folder);
+  document_[field::kResult] = code == kStopped  ? field::kResultStopped
+                              : code == kFailed ? field::kResultFailed
+                                                : field::kResultPassed;
+  document_[field::kExitCode] = code;
+  document_[field::kSummary] = {{field::kPassedCount, passed_count_},
+                                {field::kFailedCount, failed_count_}};
+  document_[field::kItems] = std::move(items_);
+  document_[field::kMessages] = std::move(messages_);
+  items_ = Json::array();
+  messages_ = Json::array();
+  return std::exchange(document_, Json::object());
 }
 
 }  // namespace tarn::console

@@ -1,14 +1,13 @@
 // The console edition's record of a run: every item line's findings as typed fields, built from
 // the form's findings while the run writes its log, the reasons behind a failed registration or
-// creation, and the exit code the run earns. Each item is written out as JSON text when its line
-// ends, so that a run of tens of thousands of lines keeps no document of objects in memory.
+// creation, and the exit code the run earns.
 #pragma once
 
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "form/findings.h"
 #include "services/diagnostics.h"
@@ -19,6 +18,7 @@ enum ExitCode { kPassed = 0, kFailed = 1, kBadUsage = 2, kStopped = 3 };
 
 class JsonReport final : public Findings {
  public:
+  using Json = nlohmann::ordered_json;
   // `to_utf8` turns a text of the system's code page into UTF-8; `tell` receives each reason
   // behind a failure as one line. `utc_offset_minutes` is the local time's offset, given to
   // every time of the report.
@@ -31,9 +31,8 @@ class JsonReport final : public Findings {
   void Describe(std::string_view version, std::string_view info_file, bool read_only);
   // A message the window would have shown in a box.
   void Message(std::string_view text) noexcept;
-  // The whole document as JSON text indented by two blanks, without a final line break, once the
-  // run is over.
-  std::string Finish(std::string_view application, std::string_view install_folder);
+  // The whole document, once the run is over.
+  Json Finish(std::string_view application, std::string_view install_folder);
   ExitCode exit_code() const;
 
   void RunBegun(const LocalDateTime& when) noexcept override;
@@ -55,25 +54,11 @@ class JsonReport final : public Findings {
   void RunEnded(RunEnd end) noexcept override;
 
  private:
-  // A field of the current line's item: its name and its value as JSON text, laid out for the
-  // item's place in the document.
-  struct Field {
-    std::string_view name;
-    std::string value;
-  };
-
   std::string Utf8(std::string_view text) const;
   std::string IsoTime(const LocalDateTime& when) const;
-  // The current line's field of that name, or null when it has none.
-  Field* Find(std::string_view name) noexcept;
-  // Sets a field of the current line's item, if there is one, in its place when the item already
-  // has it; a failure loses the field only. `write` appends the value's JSON text to a string.
-  template <typename Write>
-  void Set(std::string_view name, Write&& write) noexcept;
-  void SetText(std::string_view name, std::string_view text) noexcept;
-  void SetTextOrNull(std::string_view name, std::string_view text) noexcept;
-  void SetBool(std::string_view name, bool value) noexcept;
-  void SetTexts(std::string_view name, const std::vector<std::string>& texts) noexcept;
+  // Sets a field of the current line's item, if there is one; a failure loses the field only.
+  template <typename Fill>
+  void OnItem(Fill&& fill) noexcept;
   void Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field,
                std::string_view loader_name);
 
@@ -82,21 +67,14 @@ class JsonReport final : public Findings {
   std::function<void(std::string_view)> tell_;
   int utc_offset_minutes_;
   bool keep_items_;
-  std::string version_, info_file_;  // UTF-8
-  std::string started_ = "null";     // JSON text
-  bool read_only_ = false;
-  std::string items_;  // the ended items' JSON text, one after another with their separators
-  std::size_t item_count_ = 0;
-  std::vector<std::string> messages_;  // UTF-8
+  Json document_ = Json::object();
+  Json items_ = Json::array();
+  Json messages_ = Json::array();
   bool in_line_ = false;
-  bool in_item_ = false;  // the current line's item is being gathered in `fields_`
-  // The current line's fields in their order; slots past `field_count_` are kept for their room.
-  std::vector<Field> fields_;
-  std::size_t field_count_ = 0;
-  std::vector<std::string> variables_;  // the current line's empty variables, UTF-8
-  std::string type_;                    // the current line's item type, when it has one
-  std::string value_;                   // the current line's value, in the system's code page
-  bool failed_ = false;                 // the current line's item has not passed
+  std::optional<Json> item_;  // the current line's, until it ends
+  std::string type_;          // the current line's item type, when it has one
+  std::string value_;         // the current line's value, in the system's code page
+  bool failed_ = false;       // the current line's item has not passed
   bool did_something_ = false;
   int passed_count_ = 0, failed_count_ = 0;
   std::optional<RunEnd> end_;

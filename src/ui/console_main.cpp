@@ -149,9 +149,10 @@ int Run(const std::vector<std::string>& words) {
   form.Process();
   view.pane().Flush();
   if (arguments.json) {
-    std::string document = report.Finish(form.app_name, form.install_folder);
-    document += "\r\n";
-    WriteStandard(STD_OUTPUT_HANDLE, document);
+    const std::string document =
+        report.Finish(form.app_name, form.install_folder)
+            .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    WriteStandard(STD_OUTPUT_HANDLE, document + "\r\n");
   }
   return report.exit_code();
 }
