@@ -145,6 +145,8 @@ inline constexpr std::string_view kNoInfoFile =
 inline constexpr std::string_view kFolderNeedsPath =
     "tarninfoc: /folder needs a folder: /folder:PATH";
 inline constexpr std::string_view kFolderNotFound = "tarninfoc: no such folder for /folder: ";
+// On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
+inline constexpr std::string_view kStopping = "tarninfoc: stopping after the current item";
 // The reasons behind a failed registration or creation, one line each.
 inline constexpr std::string_view kReasonFileIsFor = ": the file is for ";
 inline constexpr std::string_view kReasonRegSvr32IsFor = ", the RegSvr32 that ran is for ";

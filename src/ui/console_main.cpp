@@ -26,7 +26,8 @@ std::atomic<bool> stop_requested{false};
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   // The run stops before its next item line, and still saves its log and says what it found.
-  stop_requested = true;
+  // The item under way may take long (a registration), so the stop is acknowledged at once.
+  if (!stop_requested.exchange(true)) WriteErrorLine(tarn::text::kStopping);
   return TRUE;
 }
 

@@ -151,21 +151,29 @@ TEST(ConsoleStop, CtrlCStopsTheRunAfterItsItemSavesTheLogAndEndsWithThree) {
   const std::string info = sandbox.Path("slow.tarninfo");
   WriteFile(info, "AppName=Slow\r\nActiveXComponent=" + options().fixtures +
                       "\\tarn_com_slow.dll\r\nAppName=After\r\n");
+  RegistrationGate gate;
   RunningConsole running(sandbox, "\"" + info + "\"");
-  // The library's GUID is the last line out while the registration runs.
+  // The library's GUID is the last line out while the registration waits.
   const std::string waiting_at = "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}\r\n";
   ASSERT_TRUE(WaitUntil([&] { return EndsWith(running.Output(), waiting_at); }, 30000))
       << running.Output();
 
+  // tarninfoc says when it has taken the key; the registration is still held until then.
   const std::string ctrl_c = options().fixtures + "\\ctrl_c.exe";
   const Child press(ctrl_c, "\"" + ctrl_c + "\" " + std::to_string(running.process_id()));
   ASSERT_EQ(press.Wait(), 0u) << "Ctrl+C could not be pressed in tarninfoc's console";
+  ASSERT_TRUE(WaitUntil([&] {
+    return running.Errors() == "tarninfoc: stopping after the current item\r\n";
+  })) << running.Errors();
+  EXPECT_TRUE(EndsWith(running.Output(), waiting_at)) << "the stop did not wait for the item:\n"
+                                                      << running.Output();
+  gate.Open();
 
   EXPECT_EQ(running.Wait(), 3u);
   const Lines out = SplitLines(running.Output());
   ASSERT_FALSE(out.empty());
   // The item under way ends; nothing after it runs, and no closing entry follows.
-  EXPECT_TRUE(out.back().starts_with("   Register Component: ")) << running.Output();
+  EXPECT_EQ(out.back(), "   Register Component: OK") << running.Output();
   EXPECT_EQ(running.Output().find("Application name = After"), std::string::npos);
   EXPECT_EQ(ReadFile(sandbox.LogPath()), running.Output() + "\r\n");
 }

@@ -86,6 +86,21 @@ struct ConsoleRun {
 };
 ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args);
 
+// Holds the registration of the slow COM fixture, tarn_com_slow.dll, until Open(): while its
+// gate is closed the registration stays under way, however loaded the machine.
+class RegistrationGate {
+ public:
+  RegistrationGate();  // closed
+  RegistrationGate(const RegistrationGate&) = delete;
+  RegistrationGate& operator=(const RegistrationGate&) = delete;
+  ~RegistrationGate();  // closed again for the next test
+  void Open();
+  void Close();
+
+ private:
+  std::string path_;
+};
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const std::string& path);
 

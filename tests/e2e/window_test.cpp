@@ -199,9 +199,14 @@ TEST(WindowCommands, TheKeyboardReachesEveryCommandAndCopyTakesExactlyThePaneOrI
     return tool.LogText().find("Application name = Shown\r\n") != std::string::npos;
   })) << "Alt+G";
   ::SendMessageA(log, EM_SETSEL, 0, 10);
+  // Watched without opening the clipboard, which would make the tool's copy fail as busy.
+  const DWORD before_copy = ::GetClipboardSequenceNumber();
   tool.PressKeys({VK_CONTROL, 'C'});
-  EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == tool.LogText().substr(0, 10); }))
-      << "Ctrl+C";
+  EXPECT_TRUE(WaitUntil([&] {
+    return ::GetClipboardSequenceNumber() != before_copy && ::GetOpenClipboardWindow() == nullptr &&
+           ::IsClipboardFormatAvailable(CF_TEXT);
+  })) << "Ctrl+C";
+  EXPECT_EQ(ClipboardText(), tool.LogText().substr(0, 10)) << "Ctrl+C";
 
   // Copy All takes the whole pane, Copy the selection or, with none, clears the clipboard.
   auto copy = [&](int id) {
