@@ -10,6 +10,26 @@ namespace tarn::console {
 
 namespace field = text::json;
 
+namespace {
+
+constexpr int kIndent = 2;
+
+std::string Dump(const JsonReport::Json& value) {
+  return value.dump(kIndent, ' ', false, JsonReport::Json::error_handler_t::replace);
+}
+
+// The line on which the library writes the document's items, an empty array until they are put
+// in, and the array's opening without its close.
+std::string ItemsLine(std::string_view array) {
+  std::string line = "\n" + std::string(kIndent, ' ') + "\"";
+  return line.append(field::kItems).append("\": ").append(array);
+}
+
+constexpr std::string_view kItemIndent = "    ";  // an item's depth in the document
+static_assert(kItemIndent.size() == 2 * kIndent);
+
+}  // namespace
+
 JsonReport::JsonReport(Diagnostics& diagnostics,
                        std::function<std::string(std::string_view)> to_utf8,
                        std::function<void(std::string_view)> tell, int utc_offset_minutes,
@@ -94,7 +114,13 @@ void JsonReport::LineEnded() noexcept {
       if (type_ == text::kTypeActiveXComponent && !item.contains(field::kRegistered))
         item[field::kRegistered] = nullptr;
       item[field::kPassed] = !failed_;
-      items_.push_back(std::move(item));
+      const std::string text = Dump(item);
+      items_text_.append(items_text_.empty() ? "\n" : ",\n").append(kItemIndent);
+      // A line break in the text is the library's own: a text's line break is written as \n.
+      for (const char c : text) {
+        items_text_ += c;
+        if (c == '\n') items_text_.append(kItemIndent);
+      }
     }
   } catch (...) {
   }
@@ -241,7 +267,7 @@ ExitCode JsonReport::exit_code() const {
   return failed_count_ > 0 ? kFailed : kPassed;
 }
 
-JsonReport::Json JsonReport::Finish(std::string_view application, std::string_view install_folder) {
+std::string JsonReport::Finish(std::string_view application, std::string_view install_folder) {
   const ExitCode code = exit_code();
   document_[field::kApplication] = Utf8(application);
   document_[field::kInstallFolder] = Utf8(install_folder);
@@ -251,11 +277,20 @@ JsonReport::Json JsonReport::Finish(std::string_view application, std::string_vi
   document_[field::kExitCode] = code;
   document_[field::kSummary] = {{field::kPassedCount, passed_count_},
                                 {field::kFailedCount, failed_count_}};
-  document_[field::kItems] = std::move(items_);
+  document_[field::kItems] = Json::array();
   document_[field::kMessages] = std::move(messages_);
-  items_ = Json::array();
+  std::string text = Dump(document_);
+  const std::string no_items = ItemsLine("[]");
+  const std::size_t at = text.find(no_items);
+  if (!items_text_.empty() && at != std::string::npos) {
+    std::string items = ItemsLine("[");
+    items.append(items_text_).append("\n").append(kIndent, ' ').append("]");
+    text.replace(at, no_items.size(), items);
+  }
+  items_text_.clear();
   messages_ = Json::array();
-  return std::exchange(document_, Json::object());
+  document_ = Json::object();
+  return text;
 }
 
 }  // namespace tarn::console

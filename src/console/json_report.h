@@ -31,8 +31,8 @@ class JsonReport final : public Findings {
   void Describe(std::string_view version, std::string_view info_file, bool read_only);
   // A message the window would have shown in a box.
   void Message(std::string_view text) noexcept;
-  // The whole document, once the run is over.
-  Json Finish(std::string_view application, std::string_view install_folder);
+  // The whole document as JSON text, once the run is over.
+  std::string Finish(std::string_view application, std::string_view install_folder);
   ExitCode exit_code() const;
 
   void RunBegun(const LocalDateTime& when) noexcept override;
@@ -68,7 +68,9 @@ class JsonReport final : public Findings {
   int utc_offset_minutes_;
   bool keep_items_;
   Json document_ = Json::object();
-  Json items_ = Json::array();
+  // Each item is written out as JSON text when its line ends, so that a run of many items keeps
+  // text, not a tree of objects, and the document needs no second walk over them.
+  std::string items_text_;
   Json messages_ = Json::array();
   bool in_line_ = false;
   std::optional<Json> item_;  // the current line's, until it ends

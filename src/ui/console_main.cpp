@@ -150,9 +150,7 @@ int Run(const std::vector<std::string>& words) {
   form.Process();
   view.pane().Flush();
   if (arguments.json) {
-    const std::string document =
-        report.Finish(form.app_name, form.install_folder)
-            .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    const std::string document = report.Finish(form.app_name, form.install_folder);
     WriteStandard(STD_OUTPUT_HANDLE, document + "\r\n");
   }
   return report.exit_code();
