@@ -1,6 +1,6 @@
 #include "console/json_report.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -45,11 +45,22 @@ std::string JsonReport::Utf8(std::string_view text) const {
 }
 
 std::string JsonReport::IsoTime(const LocalDateTime& when) const {
+  // Written digit by digit: a report of many files writes a time for each.
   const int offset = std::abs(utc_offset_minutes_);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", when.year,
-                when.month, when.day, when.hour, when.minute, when.second,
-                utc_offset_minutes_ < 0 ? '-' : '+', offset / 60, offset % 60);
+  std::string text = "0000-00-00T00:00:00+00:00";
+  auto put = [&](std::size_t at, std::size_t width, int value) {
+    for (std::size_t digit = width; digit-- > 0; value /= 10)
+      text[at + digit] = static_cast<char>('0' + value % 10);
+  };
+  put(0, 4, when.year);
+  put(5, 2, when.month);
+  put(8, 2, when.day);
+  put(11, 2, when.hour);
+  put(14, 2, when.minute);
+  put(17, 2, when.second);
+  if (utc_offset_minutes_ < 0) text[19] = '-';
+  put(20, 2, offset / 60);
+  put(23, 2, offset % 60);
   return text;
 }
 
@@ -117,9 +128,11 @@ void JsonReport::LineEnded() noexcept {
       const std::string text = Dump(item);
       items_text_.append(items_text_.empty() ? "\n" : ",\n").append(kItemIndent);
       // A line break in the text is the library's own: a text's line break is written as \n.
-      for (const char c : text) {
-        items_text_ += c;
-        if (c == '\n') items_text_.append(kItemIndent);
+      for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size() - 1) + 1;
+        items_text_.append(text, from, end - from);
+        if (text[end - 1] == '\n') items_text_.append(kItemIndent);
+        from = end;
       }
     }
   } catch (...) {
