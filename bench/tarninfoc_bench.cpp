@@ -107,35 +107,31 @@ int main(int argc, char** argv) {
   std::string sink;
   for (const std::string& path : paths) BareFileCalls(path, sink);  // the files in memory
   // Rounds of the bare loop and both runs in turn, so that a slower spell of the machine weighs
-  // on all three alike; the ratio printed is that of the medians, which a single slow round of
-  // either side does not move.
+  // on all three alike; the median of each round's ratio is printed, which one round of a
+  // slower spell does not move.
   constexpr int kRounds = 5;
   const char* const kSwitches[] = {"/nolog", "/nolog /json"};
-  std::vector<double> bare_times, run_times[2];
+  std::vector<double> ratios[2];
   for (int round = 0; round < kRounds; ++round) {
-    bare_times.push_back(Seconds([&] {
+    const double bare = Seconds([&] {
       for (const std::string& path : paths) BareFileCalls(path, sink);
-    }));
+    });
     for (int s = 0; s < 2; ++s) {
       DWORD code = 0;
-      run_times[s].push_back(Seconds([&] {
-        code = Run("\"" + console + "\" " + kSwitches[s] + " \"" + info + "\"", output);
-      }));
+      const double run = Seconds(
+          [&] { code = Run("\"" + console + "\" " + kSwitches[s] + " \"" + info + "\"", output); });
       std::printf(
-          "round %d: %d File items, tarninfoc %s: %.2f s (exit code %lu), bare calls %.2f s\n",
-          round + 1, items, kSwitches[s], run_times[s].back(), static_cast<unsigned long>(code),
-          bare_times.back());
+          "round %d: %d File items, tarninfoc %s: %.2f s (exit code %lu), bare calls "
+          "%.2f s, ratio %.3f\n",
+          round + 1, items, kSwitches[s], run, static_cast<unsigned long>(code), bare, run / bare);
+      ratios[s].push_back(run / bare);
     }
   }
-  auto median = [](std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-  };
-  for (int s = 0; s < 2; ++s)
-    std::printf(
-        "tarninfoc %s: median %.2f s, bare calls median %.2f s, ratio %.3f over %d rounds\n",
-        kSwitches[s], median(run_times[s]), median(bare_times),
-        median(run_times[s]) / median(bare_times), kRounds);
+  for (int s = 0; s < 2; ++s) {
+    std::sort(ratios[s].begin(), ratios[s].end());
+    std::printf("tarninfoc %s: median ratio %.3f over %d rounds\n", kSwitches[s],
+                ratios[s][kRounds / 2], kRounds);
+  }
   for (const std::string& path : paths) ::DeleteFileA(path.c_str());
   ::RemoveDirectoryA(links.c_str());
   ::DeleteFileA(info.c_str());
