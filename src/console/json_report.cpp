@@ -1,6 +1,5 @@
 #include "console/json_report.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -38,7 +37,9 @@ JsonReport::JsonReport(Diagnostics& diagnostics,
       to_utf8_(std::move(to_utf8)),
       tell_(std::move(tell)),
       utc_offset_minutes_(utc_offset_minutes),
-      keep_items_(keep_items) {}
+      keep_items_(keep_items),
+      item_writer_(nlohmann::detail::output_adapter<char>(items_text_), ' ',
+                   Json::error_handler_t::replace) {}
 
 std::string JsonReport::Utf8(std::string_view text) const {
   return to_utf8_ ? to_utf8_(text) : std::string(text);
@@ -81,9 +82,9 @@ void JsonReport::Message(std::string_view text) noexcept {
 
 template <typename Fill>
 void JsonReport::OnItem(Fill&& fill) noexcept {
-  if (!item_) return;
+  if (!has_item_) return;
   try {
-    fill(*item_);
+    fill(item_);
   } catch (...) {
   }
 }
@@ -96,21 +97,20 @@ void JsonReport::RunBegun(const LocalDateTime& when) noexcept {
 }
 
 void JsonReport::LineBegun(int line, std::string_view text) noexcept {
-  item_.reset();
+  has_item_ = false;
   in_line_ = true;
   failed_ = did_something_ = false;
   value_.clear();
   type_.clear();
   if (!keep_items_) return;
   try {
-    item_ = Json::object();
-    // Room for every field an item can have, so that adding them moves nothing.
-    item_->get_ref<Json::object_t&>().reserve(16);
-    (*item_)[field::kLine] = line;
-    (*item_)[field::kKind] = nullptr;  // set once the line has done something
-    (*item_)[field::kText] = Utf8(text);
+    // One object for every line, which keeps its room for the fields from line to line.
+    item_.clear();
+    item_[field::kLine] = line;
+    item_[field::kKind] = nullptr;  // set once the line has done something
+    item_[field::kText] = Utf8(text);
+    has_item_ = true;
   } catch (...) {
-    item_.reset();
   }
 }
 
@@ -118,26 +118,18 @@ void JsonReport::LineEnded() noexcept {
   if (!in_line_) return;
   in_line_ = false;
   if (did_something_) ++(failed_ ? failed_count_ : passed_count_);
-  if (!item_) return;
+  if (!has_item_ || !did_something_) return;
+  has_item_ = false;
+  const std::size_t items_end = items_text_.size();
   try {
-    Json& item = *item_;
-    if (did_something_) {
-      if (type_ == text::kTypeActiveXComponent && !item.contains(field::kRegistered))
-        item[field::kRegistered] = nullptr;
-      item[field::kPassed] = !failed_;
-      const std::string text = Dump(item);
-      items_text_.append(items_text_.empty() ? "\n" : ",\n").append(kItemIndent);
-      // A line break in the text is the library's own: a text's line break is written as \n.
-      for (std::size_t from = 0; from < text.size();) {
-        const std::size_t end = std::min(text.find('\n', from), text.size() - 1) + 1;
-        items_text_.append(text, from, end - from);
-        if (text[end - 1] == '\n') items_text_.append(kItemIndent);
-        from = end;
-      }
-    }
+    if (type_ == text::kTypeActiveXComponent && !item_.contains(field::kRegistered))
+      item_[field::kRegistered] = nullptr;
+    item_[field::kPassed] = !failed_;
+    items_text_.append(items_text_.empty() ? "\n" : ",\n").append(kItemIndent);
+    item_writer_.dump(item_, true, false, kIndent, kItemIndent.size());
   } catch (...) {
+    items_text_.resize(items_end);  // the item is lost, not the document
   }
-  item_.reset();
 }
 
 void JsonReport::Skipped() noexcept {

@@ -71,12 +71,16 @@ class JsonReport final : public Findings {
   // Each item is written out as JSON text when its line ends, so that a run of many items keeps
   // text, not a tree of objects, and the document needs no second walk over them.
   std::string items_text_;
+  // The library's own writer, as dump() uses it, writing at an item's depth into items_text_
+  // rather than into a text of its own.
+  nlohmann::detail::serializer<Json> item_writer_;
   Json messages_ = Json::array();
   bool in_line_ = false;
-  std::optional<Json> item_;  // the current line's, until it ends
-  std::string type_;          // the current line's item type, when it has one
-  std::string value_;         // the current line's value, in the system's code page
-  bool failed_ = false;       // the current line's item has not passed
+  Json item_ = Json::object();  // the current line's, until it ends
+  bool has_item_ = false;
+  std::string type_;     // the current line's item type, when it has one
+  std::string value_;    // the current line's value, in the system's code page
+  bool failed_ = false;  // the current line's item has not passed
   bool did_something_ = false;
   int passed_count_ = 0, failed_count_ = 0;
   std::optional<RunEnd> end_;
