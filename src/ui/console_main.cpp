@@ -150,8 +150,9 @@ int Run(const std::vector<std::string>& words) {
   form.Process();
   view.pane().Flush();
   if (arguments.json) {
-    const std::string document = report.Finish(form.app_name, form.install_folder);
-    WriteStandard(STD_OUTPUT_HANDLE, document + "\r\n");
+    std::string document = report.Finish(form.app_name, form.install_folder);
+    document += "\r\n";  // in place: the document of a long run is large
+    WriteStandard(STD_OUTPUT_HANDLE, document);
   }
   return report.exit_code();
 }
