@@ -209,8 +209,9 @@ Lines TextOf(const Json& report) {
     if (kind == "skipped") {
       add({"Skipping " + Text(item["text"])});
     } else if (kind == "emptyVariable") {
+      // Appended in turn: GCC 12 warns wrongly about a string inserted at the front.
       for (const Json& name : item["variables"])
-        add({"%" + Text(name) + "% is an empty variable."});
+        add({std::string("%").append(Text(name)).append("% is an empty variable.")});
     } else if (kind == "unknownType") {
       add({"Script Error:  Unknown item type = " + type});
     } else if (type == "AppName") {

@@ -245,6 +245,13 @@ std::optional<MessageBoxSeen> RunningTool::WaitForBoxOrWindow(DWORD timeout_ms) 
   return box;
 }
 
+void RunningTool::WaitForWindowWithoutBoxes() {
+  while (std::optional<MessageBoxSeen> box = WaitForBoxOrWindow()) {
+    ADD_FAILURE() << "unexpected message box: " << box->text;
+    Answer(*box);
+  }
+}
+
 void RunningTool::Answer(const MessageBoxSeen& box, int button) {
   ::PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(box.hwnd, button)));

@@ -118,6 +118,8 @@ class RunningTool : public Child {
   // is after the start-up's run. Fails the test on timeout.
   std::optional<MessageBoxSeen> WaitForBoxOrWindow(DWORD timeout_ms = 60000);
   std::optional<MessageBoxSeen> FindBox() const;
+  // The main window once it is shown; every box before it fails the test and is answered.
+  void WaitForWindowWithoutBoxes();
   // Presses a button of a message box and waits until the box is gone.
   void Answer(const MessageBoxSeen& box, int button = IDOK);
   // The shell's folder browser once it is up: `folder` chosen and OK pressed, or Cancel pressed

@@ -16,13 +16,6 @@ namespace {
 
 constexpr char kScript[] = "AppName=Shown\r\nFile=C:\\no-such-file.dll\r\n";
 
-void RunToWindow(RunningTool& tool) {
-  while (std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow()) {
-    ADD_FAILURE() << "unexpected box: " << box->text;
-    tool.Answer(*box);
-  }
-}
-
 // Twips per pixel, and the screen's size in pixels.
 struct Screen {
   double tx, ty;
@@ -115,7 +108,7 @@ TEST(WindowLayout, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsRulesAndMinimum
   const Screen s = Screen::Now();
   Sandbox sandbox("window-layout");
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(""));
-  RunToWindow(tool);
+  tool.WaitForWindowWithoutBoxes();
   HWND main = tool.main_window();
   const std::string screen = std::to_string(s.width) + "x" + std::to_string(s.height) + " at " +
                              std::to_string(std::lround(1440 / s.tx)) + " dpi";
@@ -165,7 +158,7 @@ TEST(WindowCommands, TheKeyboardReachesEveryCommandAndCopyTakesExactlyThePaneOrI
   Sandbox sandbox("window-keys");
   WriteFile(sandbox.Path("a.tarninfo"), kScript);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(""));
-  RunToWindow(tool);
+  tool.WaitForWindowWithoutBoxes();
   HWND open = tool.Control(IDC_CMD_OPEN), log = tool.Control(IDC_TXT_LOG);
   EXPECT_TRUE(WaitUntil([&] { return tool.Focus() == open; })) << "Open has the focus at start";
 
@@ -239,7 +232,7 @@ TEST(WindowCommands, AReportOfSeveralMegabytesStaysWholeInThePaneAndTheFile) {
   for (int i = 0; i < 12000; ++i) script += "AppName=" + std::to_string(i) + name + "\r\n";
   WriteFile(sandbox.Path("big.tarninfo"), script);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("big.tarninfo")));
-  RunToWindow(tool);
+  tool.WaitForWindowWithoutBoxes();
   const std::string pane = tool.LogText();
   EXPECT_GT(pane.size(), 12000u * 300u);
   EXPECT_NE(pane.find("Application name = 11999" + name + "\r\n\r\n"), std::string::npos);
@@ -272,7 +265,7 @@ TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
   WriteFile(root_file, "AppName=Root\r\n");
   WriteFile(sandbox.Path("start.info"), kScript);
   RunningTool tool(sandbox.exe(), sandbox.CommandLine(sandbox.Path("start.info")));
-  RunToWindow(tool);
+  tool.WaitForWindowWithoutBoxes();
   const Lines unchanged{"AppName=Shown", "File=C:\\no-such-file.dll"};
   const std::string nested = sandbox.Path("Nested");
   const struct {

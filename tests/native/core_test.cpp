@@ -35,12 +35,6 @@ TEST(Core, InfoFileLinesEndOnlyAtCrLfOrALoneCrAndLoseOnlySpaces) {
   EXPECT_TRUE(full.desktop.boxes.empty());
 }
 
-TEST(Core, TheCommandLinesArgumentFollowsTheProgramsNameQuotedOrNot) {
-  EXPECT_EQ(ArgumentText("tarninfo.exe  C:\\a.tarninfo"), "C:\\a.tarninfo");
-  EXPECT_EQ(ArgumentText("tarninfo.exe\tC:\\a.tarninfo"), "C:\\a.tarninfo");
-  EXPECT_EQ(ArgumentText("\"tarninfo.exe\""), "");
-}
-
 TEST(Core, VariablesAreReplacedOnceInTheirOrderAndAskTheShellOnlyWhenNamed) {
   const std::string kNamed = "Application name = ";
   const struct {

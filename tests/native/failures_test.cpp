@@ -97,12 +97,6 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
        {},
        std::vector<std::string>(5, "[frmMain.LogEntry] Unexpected error"),
        true},
-      {"a folder where the log file belongs",
-       [](Rig& r) { r.files.folders.insert(r.LogPath()); },
-       Script({"AppName=A"}),
-       Rig::WithHeader({"Application name = A", ""}),
-       {"[frmMain.SaveLog] Permission denied"},
-       false},
       {"a log file that refuses access",
        [&](Rig& r) {
          r.files.files[r.LogPath()] = kBig;
