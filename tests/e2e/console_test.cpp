@@ -48,10 +48,15 @@ const ConsoleRow kRows[] = {
     // Why the two components cannot be registered, a line each; the report itself is the window's.
     {"reasons_on_standard_error", "/nolog \"{INFO}\"",
      "ActiveXComponent={FIXTURES}\\tarn_needs_absent.dll|"
-     "ActiveXComponent={FIXTURES}\\tarn_other_machine.dll",
+     "ActiveXComponent={FIXTURES}\\tarn_other_machine.dll|"
+     // The import is found in the copy's own folder first; a folder of its name is no DLL.
+     "ActiveXComponent={FIXTURES}\\beside\\needs.dll|"
+     "ActiveXComponent={FIXTURES}\\folder_beside\\needs.dll",
      1, "{HEADER}||ActiveXComponent: {FIXTURES}\\tarn_needs_absent.dll",
      "{FIXTURES}\\tarn_needs_absent.dll: imports tarn_absent.dll, which the loader cannot find|"
-     "{FIXTURES}\\tarn_other_machine.dll: the file is for x86, the RegSvr32 that ran is for x64",
+     "{FIXTURES}\\tarn_other_machine.dll: the file is for x86, the RegSvr32 that ran is for x64|"
+     "{FIXTURES}\\folder_beside\\needs.dll: imports tarn_absent.dll, which the loader cannot "
+     "find",
      false},
 };
 

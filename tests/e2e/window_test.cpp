@@ -258,7 +258,7 @@ TEST(FileDialog, EveryWayThroughTheDialogLoadsTheChosenFileOrNothing) {
     ::CreateDirectoryA(sandbox.Path(folder).c_str(), nullptr);
   ::SetFileAttributesA(sandbox.Path(".git").c_str(), FILE_ATTRIBUTE_HIDDEN);
   for (const char* file :
-       {"a", "B", "Nested\\deep", "notes.txt", "old.tarninfo.bak", "empty\\x.txt"})
+       {"a", "B", "Nested\\deep", "notes.txt", "old.tarninfo.bak", "C.tarninfo2", "empty\\x.txt"})
     WriteFile(sandbox.Path(file) + (std::strchr(file, '.') ? "" : ".tarninfo"),
               std::string("AppName=") + (std::strrchr(file, '\\') ? "Deep" : file) + "\r\n");
   const std::string root_file = "C:\\tarn-e2e-root.tarninfo";

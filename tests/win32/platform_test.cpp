@@ -1,19 +1,16 @@
 // The Windows side of the platform against the real system, where no end-to-end case reaches:
-// damaged version resources, folders without a path, codes without a system message, and the
-// owners of handles and windows.
+// a damaged image, codes without a system message, and the owners of handles and windows.
 #include <windows.h>
 
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <vector>
 
-#include "checks/file_version.h"
+#include "checks/load_diagnosis.h"
 #include "checks/paths.h"
 #include "services/win32/desktop.h"
-#include "services/win32/files.h"
 #include "services/win32/handles.h"
-#include "services/win32/shell.h"
 #include "services/win32/system_error.h"
 #include "support/test_support.h"
 #include "ui/file_dialog.h"
@@ -22,62 +19,34 @@
 namespace tarn::win32 {
 namespace {
 
-std::string DescriptionOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& failure) {
-    return failure.what();
-  }
-  return "(no failure)";
-}
-
-void PutWord(std::string& bytes, std::size_t at, std::uint16_t word) {
-  bytes[at] = static_cast<char>(word & 0xFF);
-  bytes[at + 1] = static_cast<char>(word >> 8);
-}
-
-TEST(Win32FileSystem, DamagedVersionResourcesGiveWhatTheRecordHolds) {
-  test::TempFolder folder("platform-versions");
-  std::ifstream in(CombinePath(GetFilePathOnly(ExePath()), "fixtures\\v6_1_7601_17514.dll"),
+// Every cut of a real image reads as nothing or as the start of its import list, never as
+// something else: the reader of a failed load's image takes every offset from the file itself.
+TEST(LoadDiagnosis, AnImageCutAnywhereGivesNothingOrThePartBeforeTheCut) {
+  std::ifstream in(CombinePath(GetFilePathOnly(ExePath()), "fixtures\\tarn_needs_absent.dll"),
                    std::ios::binary);
-  const std::string fixture((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string key;
-  for (char c : std::string_view("VS_VERSION_INFO")) key.append({c, '\0'});
-  const std::size_t at = fixture.find(key);
-  ASSERT_NE(at, std::string::npos);
-  const struct {
-    const char* damage;
-    std::function<void(std::string&)> change;
-    std::string version;
-  } cases[] = {
-      // The root block's value length (the word before its type) says the record is empty.
-      {"an empty record", [&](std::string& b) { PutWord(b, at - 4, 0); }, "0.0.0"},
-      // A value length far beyond the record: the copy stops at the record's thirteen words.
-      {"a record too long", [&](std::string& b) { PutWord(b, at - 4, 0x4000); }, "6.1.7601.17514"},
-      {"the file cut in the resource", [&](std::string& b) { b.resize(at + 20); }, ""},
-      {"not a program", [](std::string& b) { b = "plain text"; }, ""},
-  };
-  Win32FileSystem files;
-  for (const auto& c : cases) {
-    std::string bytes = fixture;
-    c.change(bytes);
-    std::ofstream(folder / "damaged.dll", std::ios::binary | std::ios::trunc) << bytes;
-    const auto record = files.FixedVersionInfo(folder / "damaged.dll");
-    EXPECT_EQ(record ? VersionText(*record) : "", c.version) << c.damage;
+  const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::optional<PeImage> whole = ReadPeImage(image);
+  ASSERT_TRUE(whole);
+  EXPECT_NE(std::find(whole->imports.begin(), whole->imports.end(), "tarn_absent.dll"),
+            whole->imports.end());
+  for (std::size_t size = 0; size < image.size(); ++size) {
+    std::optional<PeImage> cut = ReadPeImage(std::string_view(image).substr(0, size));
+    if (!cut) continue;
+    ASSERT_EQ(cut->machine, whole->machine) << size;
+    ASSERT_LE(cut->imports.size(), whole->imports.size()) << size;
+    ASSERT_TRUE(std::equal(cut->imports.begin(), cut->imports.end(), whole->imports.begin()))
+        << size;
   }
 }
 
-TEST(Win32Shell, GivesEmptyTextForAFolderWithoutAPathAndEveryCodeADescription) {
-  Win32Shell shell;
-  EXPECT_EQ(shell.SpecialFolder(38), "C:\\Program Files");
-  EXPECT_EQ(shell.SpecialFolder(17), "");    // My Computer has no file-system path
-  EXPECT_EQ(shell.SpecialFolder(0xFF), "");  // no such folder
+TEST(SystemError, EveryCodeGetsADescriptionAndIsKeptBesideIt) {
   // Codes this Wine has no message for still get a text.
   for (DWORD code : {DWORD{0x80029C4A}, DWORD{0x800401F3}, DWORD{0x8000FFFF}}) {
-    EXPECT_NE(DescriptionOf([&] { ThrowSystemError(code); }), "") << code;
     try {
       ThrowSystemError(code);
+      ADD_FAILURE() << "no failure for " << code;
     } catch (const Failure& failure) {
+      EXPECT_STRNE(failure.what(), "") << code;
       EXPECT_EQ(static_cast<DWORD>(failure.code()), code) << "the code is kept";
     }
   }
