@@ -73,7 +73,9 @@ std::optional<std::string> ConsoleArguments(std::map<std::string, Lines>& c, con
     folder = chosen;
   }
   std::string args = "\"" + values.at("INFO") + "\"";
-  if (folder && !folder->empty()) args = "\"-Folder:" + *folder + "\" " + args;
+  // A backslash before the closing quote would escape it: a drive's root ends with one.
+  if (folder && !folder->empty())
+    args = "\"-Folder:" + *folder + (folder->back() == '\\' ? "\\" : "") + "\" " + args;
   return args;
 }
 

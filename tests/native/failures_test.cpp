@@ -118,6 +118,25 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
        Rig::WithHeader({"Application name = ||", ""}),
        {},
        true},
+      {"a folder browser that fails: it says why, and counts as cancelled",
+       [](Rig& r) {
+         r.files.folders = {"C:\\Tools"};
+         r.desktop.answers = {true};
+         r.shell.chosen = {"(fail)"};
+       },
+       [](Rig& r) {
+         r.Run({"AppName=Desk", "InstallFolder=C:\\gone", "InstallFolder=C:\\Tools",
+                "AppName=%InstallFolder%"});
+         EXPECT_EQ(r.shell.titles, Lines{"Select Desk Folder"});
+       },
+       Rig::WithHeader({"Application name = Desk", "Install folder not found 'C:\\gone'",
+                        "            Prompt user to find folder or stop script.",
+                        "Install folder selection cancelled.", "Set InstallFolder=C:\\Tools",
+                        "Skipping AppName=%InstallFolder%", ""}),
+       {"? Please specify where Desk is installed.  The folder 'C:\\gone' does not exist.\n\n"
+        "Press OK to proceed, or Cancel to stop running the script.",
+        "Out of memory"},
+       true},
       {"an info file that cannot be read",
        [](Rig& r) {
          r.view.items.lines = {"old line"};
@@ -170,7 +189,8 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
     std::vector<std::string> boxes;
     for (const auto& box : rig.desktop.boxes) {
       boxes.push_back(box.text);
-      EXPECT_EQ(box.icon, BoxIcon::kExclamation) << c.what;
+      EXPECT_EQ(box.icon, box.text[0] == '?' ? BoxIcon::kInformation : BoxIcon::kExclamation)
+          << c.what;
     }
     EXPECT_EQ(boxes, c.boxes) << c.what;
     const std::string& log = rig.files.files[rig.LogPath()];
