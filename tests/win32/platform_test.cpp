@@ -2,6 +2,7 @@
 // a damaged image, codes without a system message, and the owners of handles and windows.
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -12,7 +13,6 @@
 #include "services/win32/desktop.h"
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"
-#include "support/test_support.h"
 #include "ui/file_dialog.h"
 #include "ui/resource.h"
 
