@@ -72,10 +72,8 @@ std::optional<std::string> ConsoleArguments(std::map<std::string, Lines>& c, con
     if (folder && *folder != chosen) return std::nullopt;
     folder = chosen;
   }
-  std::string args = "\"" + values.at("INFO") + "\"";
-  // A backslash before the closing quote would escape it: a drive's root ends with one.
-  if (folder && !folder->empty())
-    args = "\"-Folder:" + *folder + (folder->back() == '\\' ? "\\" : "") + "\" " + args;
+  std::string args = Quoted(values.at("INFO"));
+  if (folder && !folder->empty()) args = Quoted("-Folder:" + *folder) + " " + args;
   return args;
 }
 

@@ -45,7 +45,8 @@ const ConsoleRow kRows[] = {
      false},
     {"install_folder_missing_and_not_chosen", "\"{INFO}\"", "InstallFolder={DIR}\\nowhere", 1,
      kNotChosen, "", true},
-    // Why the two components cannot be registered, a line each; the report itself is the window's.
+    // Why each component cannot be registered, a line for each that has a reason; the report
+    // itself is the window's.
     {"reasons_on_standard_error", "/nolog \"{INFO}\"",
      "ActiveXComponent={FIXTURES}\\tarn_needs_absent.dll|"
      "ActiveXComponent={FIXTURES}\\tarn_other_machine.dll|"
@@ -130,7 +131,7 @@ TEST(ConsoleAudit, LooksAtAComponentWithoutRegisteringIt) {
   const std::string component = options().fixtures + "\\tarn_com_audit.dll";
   WriteFile(info, "ActiveXComponent=" + component + "\r\n");
 
-  const ConsoleRun audit = RunConsole(sandbox, "/noregister /json \"" + info + "\"");
+  const ConsoleRun audit = RunConsole(sandbox, "/noregister /json " + Quoted(info));
   EXPECT_EQ(audit.exit_code, 0u);
   Lines expected = HeaderLines();
   expected.insert(expected.end(),
@@ -145,7 +146,7 @@ TEST(ConsoleAudit, LooksAtAComponentWithoutRegisteringIt) {
   EXPECT_FALSE(AuditFixtureRegistered()) << "the audit registered the component";
 
   // The same run without the switch registers it, so the check above can see a registration.
-  const ConsoleRun registering = RunConsole(sandbox, "\"" + info + "\"");
+  const ConsoleRun registering = RunConsole(sandbox, Quoted(info));
   EXPECT_EQ(registering.exit_code, 0u);
   EXPECT_TRUE(AuditFixtureRegistered());
 }
@@ -156,7 +157,7 @@ TEST(ConsoleStop, CtrlCStopsTheRunAfterItsItemSavesTheLogAndEndsWithThree) {
   WriteFile(info, "AppName=Slow\r\nActiveXComponent=" + options().fixtures +
                       "\\tarn_com_slow.dll\r\nAppName=After\r\n");
   RegistrationGate gate;
-  RunningConsole running(sandbox, "\"" + info + "\"");
+  RunningConsole running(sandbox, Quoted(info));
   // The library's GUID is the last line out while the registration waits.
   const std::string waiting_at = "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}\r\n";
   ASSERT_TRUE(WaitUntil([&] { return EndsWith(running.Output(), waiting_at); }, 30000))
@@ -164,7 +165,7 @@ TEST(ConsoleStop, CtrlCStopsTheRunAfterItsItemSavesTheLogAndEndsWithThree) {
 
   // tarninfoc says when it has taken the key; the registration is still held until then.
   const std::string ctrl_c = options().fixtures + "\\ctrl_c.exe";
-  const Child press(ctrl_c, "\"" + ctrl_c + "\" " + std::to_string(running.process_id()));
+  const Child press(ctrl_c, CommandLine(ctrl_c, std::to_string(running.process_id())));
   ASSERT_EQ(press.Wait(), 0u) << "Ctrl+C could not be pressed in tarninfoc's console";
   ASSERT_TRUE(WaitUntil([&] {
     return running.Errors() == "tarninfoc: stopping after the current item\r\n";
@@ -230,7 +231,7 @@ TEST(ConsoleJson, GivesEveryItemItsFieldsAndTheRunItsSummary) {
   for (const auto& item : kMixed)
     text += Expand(item.line, {{"DIR", sandbox.dir()}, {"FIXTURES", options().fixtures}}) + "\r\n";
   WriteFile(info, text);
-  const ConsoleRun run = RunConsole(sandbox, "/json \"" + info + "\"");
+  const ConsoleRun run = RunConsole(sandbox, "/json " + Quoted(info));
   EXPECT_EQ(run.exit_code, 1u);
   EXPECT_EQ(run.err, "");
   const Json report = KeptReport("mixed", run.out);

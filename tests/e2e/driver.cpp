@@ -131,9 +131,8 @@ HANDLE StandardFile(const std::string& path) {
 }  // namespace
 
 RunningConsole::RunningConsole(const Sandbox& sandbox, const std::string& args)
-    : Child(sandbox.console_exe(),
-            "\"" + sandbox.console_exe() + "\"" + (args.empty() ? "" : " " + args),
-            CREATE_NEW_CONSOLE, StandardFile(sandbox.Path("tarninfoc.out")),
+    : Child(sandbox.console_exe(), CommandLine(sandbox.console_exe(), args), CREATE_NEW_CONSOLE,
+            StandardFile(sandbox.Path("tarninfoc.out")),
             StandardFile(sandbox.Path("tarninfoc.err"))),
       out_(sandbox.Path("tarninfoc.out")),
       err_(sandbox.Path("tarninfoc.err")) {}

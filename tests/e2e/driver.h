@@ -24,6 +24,17 @@ struct Options {
 };
 Options& options();
 
+// `arg` in double quotes, as a program's command line parses it back: the backslashes that end
+// it (a drive's root) are doubled, or the last of them would escape the closing quote.
+inline std::string Quoted(const std::string& arg) {
+  return "\"" + arg + arg.substr(arg.find_last_not_of('\\') + 1) + "\"";
+}
+
+// The command line that starts `exe` with `args` (none when empty).
+inline std::string CommandLine(const std::string& exe, const std::string& args) {
+  return Quoted(exe) + (args.empty() ? "" : " " + args);
+}
+
 // A fresh folder holding its own copy of tarninfo.exe and tarninfoc.exe, which share its log.
 class Sandbox {
  public:
@@ -34,9 +45,7 @@ class Sandbox {
   std::string LogPath() const { return Path("Tarn Application Information.log"); }
   std::string Path(const std::string& file) const { return folder_ / file; }
   // The command line that starts the sandbox's exe with `args` (none when empty).
-  std::string CommandLine(const std::string& args) const {
-    return "\"" + exe_ + "\"" + (args.empty() ? "" : " " + args);
-  }
+  std::string CommandLine(const std::string& args) const { return e2e::CommandLine(exe_, args); }
 
  private:
   test::TempFolder folder_;

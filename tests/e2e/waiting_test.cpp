@@ -27,7 +27,7 @@ TEST(WaitingRun, AnswersShowsItsEntriesRunsNothingInsideAndClosesAfterSavingTheL
                       "\\tarn_com_slow.dll\r\nAppName=After\r\n");
   RegistrationGate gate;
   gate.Open();  // for the start-up's run
-  RunningTool tool(sandbox.exe(), sandbox.CommandLine("\"" + info + "\""));
+  RunningTool tool(sandbox.exe(), sandbox.CommandLine(Quoted(info)));
   ASSERT_FALSE(tool.WaitForBoxOrWindow().has_value());
   const std::optional<std::string> first_run = ReadFile(sandbox.LogPath());
   ASSERT_TRUE(first_run.has_value());
