@@ -100,34 +100,20 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
   const std::string info_path = sandbox.Path("case.tarninfo");
   const Values values = {
       {"DIR", sandbox.dir()}, {"INFO", info_path}, {"FIXTURES", options().fixtures}};
-  auto path_of = [&](const std::string& name) {
-    const std::string path = Expand(name, values);
-    return path.find(':') == std::string::npos ? sandbox.Path(path) : path;
-  };
-  // Files made outside the case's folder (a full path) are removed at the end, whatever happens.
-  struct Outside {
-    std::vector<std::string> paths;
-    ~Outside() {
-      std::error_code ignored;
-      for (auto path = paths.rbegin(); path != paths.rend(); ++path)
-        std::filesystem::remove_all(*path, ignored);
-    }
-  } outside;
   // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME an empty file.
   for (const std::string& line : c["files"]) {
     const std::size_t at = line.find(" @ "), eq = line.find(" = ");
-    const std::string name = line.substr(0, std::min(at, eq));
-    if (Expand(name, values).find(':') != std::string::npos) outside.paths.push_back(path_of(name));
+    const std::string path = sandbox.Path(line.substr(0, std::min(at, eq)));
     if (line.back() == '/')
-      ASSERT_TRUE(::CreateDirectoryA(path_of(name.substr(0, name.size() - 1)).c_str(), nullptr));
+      ASSERT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
     else
-      WriteFile(path_of(name), eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
-    if (at != std::string::npos) SetLocalTime(path_of(name), line.substr(at + 3));
+      WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
+    if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
   }
   std::vector<HANDLE> locks;
   for (const std::string& name : c["locked"]) {
-    locks.push_back(::CreateFileA(path_of(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE) << name;
   }
   std::string info;

@@ -160,22 +160,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
-RegistrationGate::RegistrationGate() : path_(options().fixtures + "\\tarn_com_slow.dll.open") {
-  Close();
-}
-
-RegistrationGate::~RegistrationGate() {
-  Close();
-}
-
-void RegistrationGate::Close() {
-  ::DeleteFileA(path_.c_str());
-}
-
-void RegistrationGate::Open() {
-  WriteFile(path_, "");
-}
-
 std::optional<std::string> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;

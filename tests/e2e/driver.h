@@ -95,23 +95,18 @@ struct ConsoleRun {
 };
 ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args);
 
-// Holds the registration of the slow COM fixture, tarn_com_slow.dll, until Open(): while its
-// gate is closed the registration stays under way, however loaded the machine.
-class RegistrationGate {
- public:
-  RegistrationGate();  // closed
-  RegistrationGate(const RegistrationGate&) = delete;
-  RegistrationGate& operator=(const RegistrationGate&) = delete;
-  ~RegistrationGate();  // closed again for the next test
-  void Open();
-  void Close();
-
- private:
-  std::string path_;
-};
-
 void WriteFile(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const std::string& path);
+
+// Holds the registration of the slow COM fixture, tarn_com_slow.dll, until Open(): while its
+// gate is closed the registration stays under way, however loaded the machine.
+struct RegistrationGate {
+  const std::string path = options().fixtures + "\\tarn_com_slow.dll.open";
+  RegistrationGate() { Close(); }
+  ~RegistrationGate() { Close(); }  // closed again for the next test
+  void Open() const { WriteFile(path, ""); }
+  void Close() const { ::DeleteFileA(path.c_str()); }
+};
 
 struct MessageBoxSeen {
   HWND hwnd = nullptr;

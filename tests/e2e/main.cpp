@@ -1,26 +1,23 @@
-// The end-to-end tests: --exe=<tarninfo.exe> --console=<tarninfoc.exe> --cases=<folder of .case
-// files>
-// --fixtures=<folder of the built fixtures>, then gtest's own.
-#include <algorithm>
+// The end-to-end tests: --exe=, --console=, --cases=, --fixtures= and --reports= (see driver.h),
+// then gtest's own.
 #include <gtest/gtest.h>
+#include <map>
 
 #include "e2e/driver.h"
 
 int main(int argc, char** argv) {
-  // Pixels as the screen has them, at any resolution, as the tool sees them.
-  ::SetProcessDPIAware();
+  ::SetProcessDPIAware();  // pixels as the screen has them, at any resolution, as the tool's
   tarn::e2e::Options& o = tarn::e2e::options();
-  const std::pair<std::string, std::string*> flags[] = {{"--exe=", &o.exe},
-                                                        {"--console=", &o.console},
-                                                        {"--cases=", &o.cases},
-                                                        {"--fixtures=", &o.fixtures},
-                                                        {"--reports=", &o.reports}};
+  const std::map<std::string, std::string*> flags = {{"--exe=", &o.exe},
+                                                     {"--console=", &o.console},
+                                                     {"--cases=", &o.cases},
+                                                     {"--fixtures=", &o.fixtures},
+                                                     {"--reports=", &o.reports}};
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const auto flag = std::find_if(std::begin(flags), std::end(flags),
-                                   [&](const auto& f) { return arg.starts_with(f.first); });
-    if (flag == std::end(flags))
+    const auto flag = flags.find(arg.substr(0, arg.find('=') + 1));
+    if (flag == flags.end())
       argv[kept++] = argv[i];
     else
       *flag->second = arg.substr(flag->first.size());
