@@ -16,7 +16,7 @@ suites() {  # prints the first suite that fails, or nothing
   scripts/build.sh native >"$log" 2>&1 || { echo "native build"; return; }
   timeout 120 build/native/core_tests >"$log" 2>&1 || { echo "core tests"; return; }
   scripts/build.sh win64 >"$log" 2>&1 || { echo "win64 build"; return; }
-  (cd build/win64 && timeout 600 wine ./e2e_tests.exe --exe="Z:$root/build/win64/tarninfo.exe" \
+  (cd build/win64 && timeout 600 wine ./e2e_tests.exe --gtest_fail_fast --exe="Z:$root/build/win64/tarninfo.exe" \
      --console="Z:$root/build/win64/tarninfoc.exe" --cases="Z:$root/tests/e2e/cases" \
      --reports="Z:$root/build/win64/test-results/tarninfoc-json" \
      --fixtures="Z:$root/build/win64/fixtures" </dev/null >"$log" 2>&1) || { echo "end-to-end"; return; }

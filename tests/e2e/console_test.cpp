@@ -25,9 +25,8 @@ struct ConsoleRow {
 };
 
 constexpr char kNotChosen[] =
-    "{HEADER}|Install folder not found '{DIR}\\nowhere'|            Prompt user to find folder or "
-    "stop "
-    "script.|Install folder selection cancelled.|";
+    "{HEADER}|Install folder not found '{DIR}\\nowhere'|"
+    "            Prompt user to find folder or stop script.|Install folder selection cancelled.|";
 const ConsoleRow kRows[] = {
     {"usage", "/?", "", 0, "Usage: tarninfoc [options] INFOFILE", "", false},
     {"usage_by_dash_and_case", "-H", "", 0, "Usage: tarninfoc [options] INFOFILE", "", false},
@@ -211,7 +210,8 @@ TEST(ConsoleJson, GivesEveryItemItsFieldsAndTheRunItsSummaryAndAnAuditRegistersN
   ASSERT_FALSE(audited.is_discarded()) << audit.out;
   EXPECT_EQ(audited["readOnly"], true);
   for (const Json& item : audited["items"])
-    EXPECT_TRUE(item.value("type", "") != "ActiveXComponent" || item["registered"].is_null());
+    EXPECT_TRUE(item.value("type", "") != "ActiveXComponent" || item["registered"].is_null())
+        << item;
   EXPECT_NE(ReadFile(sandbox.LogPath())
                 .value_or("")
                 .find("   Register Component: NOT RUN - read-only audit\r\n"),

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -188,11 +187,9 @@ class FakeProcesses final : public Processes {
  public:
   Lines command_lines;                       // every command line run, in order
   std::map<std::string, std::int32_t> exit;  // command line -> exit code; others end with 0
-  std::function<void()> meanwhile;           // what the user does while a program runs
 
   std::int32_t RunAndWait(const std::string& command_line) override {
     command_lines.push_back(command_line);
-    if (meanwhile) meanwhile();
     auto it = exit.find(command_line);
     return it == exit.end() ? 0 : it->second;
   }
