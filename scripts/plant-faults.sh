@@ -1,10 +1,11 @@
 #!/bin/bash
 # Plants one fault at a time in the core (scripts/planted-faults.txt), rebuilds, and runs the
 # suites from the fastest on until one of them fails; prints which caught each fault, or
-# "SURVIVED". The tree is restored after each fault. Usage: plant-faults.sh [TREE]
+# "SURVIVED". The tree is restored after each fault. Usage: plant-faults.sh [TREE [FAULTS]],
+# FAULTS being scripts/planted-faults.txt unless given.
 set -u -o pipefail
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
-faults=$(cd "$(dirname "$0")" && pwd)/planted-faults.txt
+faults=$(realpath "${2:-$(dirname "$0")/planted-faults.txt}")
 cd "$root"
 source scripts/wine-env.sh
 export LC_ALL=C.UTF-8
@@ -22,6 +23,8 @@ suites() {  # prints the first suite that fails, or nothing
      --fixtures="Z:$root/build/win64/fixtures" </dev/null >"$log" 2>&1) || { echo "end-to-end"; return; }
   (cd build/win64 && timeout 300 wine ./platform_tests.exe </dev/null >"$log" 2>&1) ||
     { echo "platform"; return; }
+  TARN_WIN_BUILD="$root/build/win64" timeout 900 bash tests/wine/window_screens.sh >"$log" 2>&1 ||
+    { echo "screens"; return; }
 }
 
 caught=0 total=0
