@@ -1,5 +1,5 @@
 #!/bin/bash
-# Plants one fault at a time in the core (scripts/planted-faults.txt), rebuilds, and runs the
+# Plants one fault at a time in the code (scripts/planted-faults.txt), rebuilds, and runs the
 # suites from the fastest on until one of them fails; prints which caught each fault, or
 # "SURVIVED". The tree is restored after each fault. Usage: plant-faults.sh [TREE [FAULTS]],
 # FAULTS being scripts/planted-faults.txt unless given.
