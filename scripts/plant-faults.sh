@@ -2,7 +2,8 @@
 # Plants one fault at a time in the code (scripts/planted-faults.txt), rebuilds, and runs the
 # suites from the fastest on until one of them fails; prints which caught each fault, or
 # "SURVIVED". The tree is restored after each fault. Usage: plant-faults.sh [TREE [FAULTS]],
-# FAULTS being scripts/planted-faults.txt unless given.
+# FAULTS being scripts/planted-faults.txt unless given. The output of the suite that caught each
+# fault is kept in build/planted-faults/NAME.log.
 set -u -o pipefail
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 faults=$(realpath "${2:-$(dirname "$0")/planted-faults.txt}")
@@ -17,10 +18,11 @@ suites() {  # prints the first suite that fails, or nothing
   scripts/build.sh native >"$log" 2>&1 || { echo "native build"; return; }
   timeout 120 build/native/core_tests >"$log" 2>&1 || { echo "core tests"; return; }
   scripts/build.sh win64 >"$log" 2>&1 || { echo "win64 build"; return; }
-  (cd build/win64 && timeout 600 wine ./e2e_tests.exe --gtest_fail_fast --exe="Z:$root/build/win64/tarninfo.exe" \
-     --console="Z:$root/build/win64/tarninfoc.exe" --cases="Z:$root/tests/e2e/cases" \
-     --reports="Z:$root/build/win64/test-results/tarninfoc-json" \
-     --fixtures="Z:$root/build/win64/fixtures" </dev/null >"$log" 2>&1) || { echo "end-to-end"; return; }
+  (cd build/win64 && timeout 600 wine ./e2e_tests.exe --gtest_fail_fast \
+     --exe="Z:$root/build/win64/tarninfo.exe" --console="Z:$root/build/win64/tarninfoc.exe" \
+     --cases="Z:$root/tests/e2e/cases" --reports="Z:$root/build/win64/test-results/tarninfoc-json" \
+     --fixtures="Z:$root/build/win64/fixtures" </dev/null >"$log" 2>&1) ||
+    { echo "end-to-end"; return; }
   (cd build/win64 && timeout 300 wine ./platform_tests.exe </dev/null >"$log" 2>&1) ||
     { echo "platform"; return; }
   TARN_WIN_BUILD="$root/build/win64" timeout 900 bash tests/wine/window_screens.sh >"$log" 2>&1 ||
@@ -44,6 +46,7 @@ PY
     continue
   fi
   by=$(suites)
+  [ -z "$by" ] || { mkdir -p build/planted-faults && cp "$log" "build/planted-faults/$name.log"; }
   git checkout -q -- "$file"
   if [ -n "$by" ]; then caught=$((caught + 1)); echo "$name: caught by $by"; else echo "$name: SURVIVED"; fi
 done <"$faults"
