@@ -138,11 +138,7 @@ TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
     ASSERT_TRUE(box.has_value()) << "expected the box: " << expected;
     EXPECT_EQ(box->title, "Tarn Application Information");
     EXPECT_EQ(box->text, Unescape(Expand(text, values)));
-    // A question shows the information icon (once painted), OK and Cancel; a box only OK.
-    EXPECT_EQ(WaitUntil([&] { return tool.FindBox().value_or(MessageBoxSeen{}).question; },
-                        answer ? 10000 : 0),
-              answer)
-        << "a question has the information icon, OK and Cancel";
+    EXPECT_EQ(box->question, answer) << "a question has OK and Cancel, a box only OK";
     if (how == "close")
       ::PostMessageA(box->hwnd, WM_CLOSE, 0, 0);
     else

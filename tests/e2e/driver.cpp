@@ -26,36 +26,6 @@ std::string Narrow(const std::wstring& wide) {
   return text;
 }
 
-// Whether a control shows `icon`, compared on the screen: a handle of another process's icon
-// does not draw here, so the control's pixels are set against the icon drawn on its background.
-bool ShowsIcon(HWND control, HICON icon) {
-  RECT r{};
-  if (!control || !::GetWindowRect(control, &r)) return false;
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = ::GetDC(nullptr);
-  HDC dc = ::CreateCompatibleDC(screen);
-  std::vector<COLORREF> pixels[2];
-  for (int i = 0; i < 2; ++i) {
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    ::BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    if (i == 1) {
-      HBRUSH background = ::CreateSolidBrush(::GetPixel(dc, 0, 0));
-      const RECT all{0, 0, width, height};
-      ::FillRect(dc, &all, background);
-      ::DeleteObject(background);
-      ::DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
-    }
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) pixels[i].push_back(::GetPixel(dc, x, y));
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-  }
-  ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
-  return pixels[0] == pixels[1];
-}
-
 }  // namespace
 
 Options& options() {
@@ -137,14 +107,6 @@ RunningConsole::RunningConsole(const Sandbox& sandbox, const std::string& args)
       out_(sandbox.Path("tarninfoc.out")),
       err_(sandbox.Path("tarninfoc.err")) {}
 
-std::string RunningConsole::Output() const {
-  return ReadFile(out_).value_or("");
-}
-
-std::string RunningConsole::Errors() const {
-  return ReadFile(err_).value_or("");
-}
-
 ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args) {
   RunningConsole running(sandbox, args);
   ConsoleRun run;
@@ -204,9 +166,7 @@ std::optional<MessageBoxSeen> RunningTool::FindBox() const {
     if (!::IsWindowVisible(window) || ClassName(window) != "#32770") continue;
     // A standard message box holds its prompt in the static control 0xFFFF.
     MessageBoxSeen box{window, WindowText(window), WindowText(::GetDlgItem(window, 0xFFFF))};
-    // The box's icon is its control 1088.
-    box.question = ::GetDlgItem(window, IDOK) && ::GetDlgItem(window, IDCANCEL) &&
-                   ShowsIcon(::GetDlgItem(window, 1088), ::LoadIconA(nullptr, IDI_INFORMATION));
+    box.question = ::GetDlgItem(window, IDOK) && ::GetDlgItem(window, IDCANCEL);
     if (!box.text.empty()) return box;
   }
   return std::nullopt;

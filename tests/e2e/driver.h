@@ -35,6 +35,9 @@ inline std::string CommandLine(const std::string& exe, const std::string& args) 
   return Quoted(exe) + (args.empty() ? "" : " " + args);
 }
 
+void WriteFile(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadFile(const std::string& path);
+
 // A fresh folder holding its own copy of tarninfo.exe and tarninfoc.exe, which share its log.
 class Sandbox {
  public:
@@ -81,8 +84,8 @@ class Child {
 class RunningConsole : public Child {
  public:
   RunningConsole(const Sandbox& sandbox, const std::string& args);
-  std::string Output() const;
-  std::string Errors() const;
+  std::string Output() const { return ReadFile(out_).value_or(""); }
+  std::string Errors() const { return ReadFile(err_).value_or(""); }
 
  private:
   std::string out_, err_;
@@ -94,9 +97,6 @@ struct ConsoleRun {
   std::string out, err;
 };
 ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args);
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadFile(const std::string& path);
 
 // Holds the registration of the slow COM fixture, tarn_com_slow.dll, until Open(): while its
 // gate is closed the registration stays under way, however loaded the machine.
@@ -111,7 +111,7 @@ struct RegistrationGate {
 struct MessageBoxSeen {
   HWND hwnd = nullptr;
   std::string title, text;
-  bool question = false;  // OK and Cancel, with the information icon
+  bool question = false;  // OK and Cancel
 };
 
 class RunningTool : public Child {

@@ -20,7 +20,6 @@ std::function<void(Rig&)> Script(const Lines& items) {
 }
 
 TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
-  const std::string kBig(40000, 'x');
   const struct {
     const char* what;
     std::function<void(Rig&)> arrange, act;
@@ -97,15 +96,6 @@ TEST(Failures, EachEndsWhereItsModeSaysAndTheRestGoesOn) {
        {},
        std::vector<std::string>(5, "[frmMain.LogEntry] Unexpected error"),
        true},
-      {"a log file that refuses access",
-       [&](Rig& r) {
-         r.files.files[r.LogPath()] = kBig;
-         r.files.refuse[r.LogPath()] = "Permission denied";
-       },
-       Script({}),
-       Rig::WithHeader({""}),
-       {"[frmMain.SaveLog] Permission denied"},
-       false},
       {"a list that shrinks under the run",
        [](Rig& r) { r.view.items.claimed_count = 3; },
        Script({"AppName=A"}),
