@@ -121,7 +121,6 @@ class RunningTool : public Child {
   // A message box of the tool once one is up, or nothing once its main window is shown, which
   // is after the start-up's run. Fails the test on timeout.
   std::optional<MessageBoxSeen> WaitForBoxOrWindow(DWORD timeout_ms = 60000);
-  std::optional<MessageBoxSeen> FindBox() const;
   // The main window once it is shown; every box before it fails the test and is answered.
   void WaitForWindowWithoutBoxes();
   // Presses a button of a message box and waits until the box is gone.
@@ -149,6 +148,8 @@ class RunningTool : public Child {
 
  private:
   std::vector<HWND> TopLevelWindows() const;
+  // A visible message box of the tool with its text, or nothing.
+  std::optional<MessageBoxSeen> FindBox() const;
   // A visible top-level window of the tool of this class, or null.
   HWND Find(const char* window_class) const;
 
