@@ -29,6 +29,10 @@ wine_env_start() {
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
+  # The screen's dots per inch as TARN_DPI asks (96 unless set), read by each program at its start.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TARN_DPI:-96}" /f \
+    >/dev/null 2>&1 </dev/null
+  wineserver -w
   # A persistent server, and one throw-away program first: the services Wine starts with the
   # first program inherit its output, and a runner waiting on that output would never finish.
   wineserver -p

@@ -1,37 +1,86 @@
-// Runs every tests/e2e/cases/*.case through the real tarninfo.exe; the format is described in
-// docs/TESTING.md.
+// Runs every tests/e2e/cases/*.case through the real tarninfoc.exe, and the cases marked [window]
+// through the real tarninfo.exe too; docs/TESTING.md describes the format. Also the end-to-end
+// tests' main(): --exe=, --console=, --cases=, --fixtures= and --reports=, then gtest's own.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <regex>
 
 #include "e2e/driver.h"
-#include "e2e/expected.h"
-#include "script/item_line.h"
-#include "ui/resource.h"
 
 namespace tarn::e2e {
 namespace {
 
-// A case's sections, each the list of its lines; placeholders kept.
-std::map<std::string, Lines> ParseCase(const std::string& text) {
-  std::map<std::string, Lines> sections;
+using Values = std::map<std::string, std::string>;
+using Sections = std::map<std::string, Lines>;
+
+// Every "{KEY}" of `values` replaced by its value.
+std::string Expand(std::string text, const Values& values) {
+  for (const auto& [key, value] : values) {
+    const std::string token = "{" + key + "}";
+    for (std::size_t at = text.find(token); at != std::string::npos;
+         at = text.find(token, at + value.size()))
+      text.replace(at, token.size(), value);
+  }
+  return text;
+}
+
+// {CR}, {LF}, {TAB} and {xHH}, one byte in hexadecimal, as those bytes.
+std::string Unescape(const std::string& text) {
+  static const std::regex kByte(R"(\{x([0-9A-Fa-f]{2})\})");
+  std::string rest = Expand(text, {{"CR", "\r"}, {"LF", "\n"}, {"TAB", "\t"}}), out;
+  for (std::smatch m; std::regex_search(rest, m, kByte); rest = m.suffix().str())
+    out += m.prefix().str() + static_cast<char>(std::stoi(m[1].str(), nullptr, 16));
+  return out + rest;
+}
+
+// `expected` with {DATETIME} standing for a short date and, unless it is midnight, a time.
+bool LineMatches(const std::string& expected, const std::string& actual) {
+  const std::size_t at = expected.find("{DATETIME}");
+  if (at == std::string::npos) return expected == actual;
+  const std::string before = expected.substr(0, at), after = expected.substr(at + 10);
+  static const std::regex kDateTime(
+      R"([0-9]{1,4}[./-][0-9]{1,2}[./-][0-9]{1,4}( [0-9]{1,2}:[0-9]{2}:[0-9]{2}( ?[AP]M)?)?)");
+  return actual.size() >= before.size() + after.size() && actual.starts_with(before) &&
+         actual.ends_with(after) &&
+         std::regex_match(actual.substr(at, actual.size() - at - after.size()), kDateTime);
+}
+
+// The CR LF lines of a text; an unended last line is marked as such.
+Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back("(no line end) " + text.substr(start));
+  return lines;
+}
+
+// The text's lines against `expected` (expanded and unescaped), each mismatch a failure.
+void ExpectLines(const Lines& expected, const std::string& text, const Values& values,
+                 const std::string& what) {
+  const Lines lines = SplitLines(text);
+  for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i)
+    EXPECT_TRUE(LineMatches(Unescape(Expand(expected[i], values)), lines[i]))
+        << what << " line " << i + 1 << "\n  expected: " << expected[i]
+        << "\n  actual:   " << lines[i];
+  EXPECT_EQ(lines.size(), expected.size()) << what << ":\n" << text;
+}
+
+// A case's sections, each the list of its lines; {HEADER} stands for the report header's lines.
+Sections ParseCase(const std::string& text) {
+  Sections sections;
   Lines* section = nullptr;
-  std::string line;
-  for (std::size_t start = 0; start < text.size(); start += line.size() + 1) {
-    line = text.substr(start, text.find('\n', start) - start);
-    const std::string bare =
-        !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
-    if (bare.size() > 2 && bare.front() == '[' && bare.back() == ']') {
-      section = &sections[bare.substr(1, bare.size() - 2)];
-    } else if (section && bare == "{HEADER}") {
-      const Lines header = HeaderLines();
-      section->insert(section->end(), header.begin(), header.end());
-    } else if (section) {
-      section->push_back(bare);
-    }
+  const std::string rule(80, '=');
+  for (std::string line : SplitLines(std::regex_replace(text, std::regex("\r?\n"), "\r\n"))) {
+    if (line.size() > 2 && line.front() == '[' && line.back() == ']')
+      section = &sections[line.substr(1, line.size() - 2)];
+    else if (section && line == "{HEADER}")
+      section->insert(section->end(), {rule, "Date/Time:  {DATETIME}", rule});
+    else if (section)
+      section->push_back(line);
   }
   return sections;
 }
@@ -50,6 +99,186 @@ void SetLocalTime(const std::string& path, const std::string& time) {
   ::CloseHandle(file);
 }
 
+// A case's folder with its files, its info file and its locks, for one run.
+struct Laid {
+  Laid(const std::string& name, Sections& c)
+      : sandbox(name),
+        values{{"DIR", sandbox.dir()},
+               {"INFO", sandbox.Path("case.tarninfo")},
+               {"FIXTURES", options().fixtures}} {
+    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME an empty file.
+    for (const std::string& line : c["files"]) {
+      const std::size_t at = line.find(" @ "), eq = line.find(" = ");
+      const std::string path = sandbox.Path(line.substr(0, std::min(at, eq)));
+      if (line.back() == '/')
+        EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
+      else
+        WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
+      if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
+    }
+    for (const std::string& name : c["locked"]) {
+      locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+      EXPECT_NE(locks.back(), INVALID_HANDLE_VALUE) << name;
+    }
+    std::string info;
+    for (const std::string& line : c["info"]) info += Unescape(Expand(line, values)) + "\r\n";
+    for (const std::string& line : c["info raw"]) info += Unescape(Expand(line, values));
+    WriteFile(values["INFO"], info);
+  }
+  ~Laid() {
+    for (HANDLE lock : locks) ::CloseHandle(lock);
+  }
+  std::string Args(Sections& c) {
+    return Expand(c.count("args") ? (c["args"].empty() ? "" : c["args"][0]) : "\"{INFO}\"", values);
+  }
+
+  Sandbox sandbox;
+  Values values;
+  std::vector<HANDLE> locks;
+};
+
+// The texts of the boxes that are no questions, which tarninfoc writes to standard error.
+Lines PlainBoxes(Sections& c) {
+  Lines texts;
+  for (const std::string& box : c["boxes"])
+    if (!std::regex_match(box, std::regex("(ok|browse): ?.*"))) texts.push_back(box);
+  return texts;
+}
+
+void RunThroughWindow(const std::string& name, Sections& c) {
+  Laid laid(name, c);
+  RunningTool tool(laid.sandbox.Window(laid.Args(c)));
+  // "browse: FOLDER" the folder browser, the folder chosen, or cancelled when none; a question
+  // answered with "ok: ", "cancel: " or "close: " (its close box); else a box, answered with OK.
+  static const std::regex kStep("(browse|ok|cancel|close): ?(.*)");
+  for (const std::string& expected : c["boxes"]) {
+    std::smatch step;
+    const bool answer = std::regex_match(expected, step, kStep);
+    const std::string how = answer ? step[1].str() : "", text = answer ? step[2].str() : expected;
+    if (how == "browse") {
+      EXPECT_TRUE(tool.AnswerFolderBrowser(Expand(text, laid.values))) << "no folder browser";
+      continue;
+    }
+    std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow();
+    ASSERT_TRUE(box.has_value()) << "expected the box: " << expected;
+    EXPECT_EQ(box->title, "Tarn Application Information");
+    EXPECT_EQ(box->text, Unescape(Expand(text, laid.values)));
+    EXPECT_EQ(box->question, answer) << "a question has OK and Cancel, a box only OK";
+    if (how == "close")
+      ::PostMessageA(box->hwnd, WM_CLOSE, 0, 0), WaitUntil([&] { return !::IsWindow(box->hwnd); });
+    else
+      tool.Press(box->hwnd, how == "cancel" ? IDCANCEL : IDOK);
+  }
+  tool.WaitForWindowWithoutBoxes();
+  ASSERT_NE(tool.main_window(), nullptr);
+  EXPECT_EQ(WindowText(tool.main_window()), "Tarn Application Information");
+  const std::string log_path = laid.sandbox.LogPath();
+  for (const std::string& action : c["after"]) {
+    ASSERT_EQ(action, "get-info");  // a run, which ends with the save of its log
+    const std::optional<std::string> before = ReadFile(log_path);
+    tool.Click(IDC_CMD_GET_INFO);
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(log_path) != before; })) << action;
+  }
+  if (c.count("items")) {
+    Lines expected;
+    for (const std::string& item : c["items"])
+      expected.push_back(Unescape(Expand(item, laid.values)));
+    EXPECT_EQ(tool.Items(), expected);
+  }
+  if (c.count("get-info")) {
+    EXPECT_EQ(::IsWindowEnabled(tool.Control(IDC_CMD_GET_INFO)) != FALSE,
+              c["get-info"] == Lines{"enabled"});
+  }
+  const std::string pane = tool.LogText();
+  const std::optional<std::string> log = ReadFile(log_path);
+  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
+  if (log && c.count("log")) ExpectLines(c["log"], *log, laid.values, "log file");
+  if (c.count("pane"))
+    ExpectLines(c["pane"], pane + "\r\n", laid.values, "log pane");
+  else  // each save writes the pane's text and one more line break
+    EXPECT_TRUE(log ? log->ends_with(pane + "\r\n") : pane.empty()) << "the pane:\n" << pane;
+  EXPECT_TRUE(tool.Close()) << "the program did not end when its window was closed";
+}
+
+// A JSON report, kept for the schema check that follows the tests, against the [json] lines: the
+// first holds fields of the document, each other line every field of an item but its line, text
+// and value, {TIME} standing for any time.
+void ExpectJson(const std::string& name, const std::string& out, const Lines& expected,
+                const Values& values) {
+  std::error_code ignored;
+  std::filesystem::create_directories(options().reports, ignored);
+  WriteFile(options().reports + "\\" + name + ".json", out);
+  const nlohmann::json report = nlohmann::json::parse(out, nullptr, false);
+  ASSERT_TRUE(report.is_object()) << out;
+  auto parse = [&](const std::string& line) {
+    // Backslashes of the expanded paths doubled, as JSON writes them.
+    Values escaped = values;
+    for (auto& [key, value] : escaped)
+      value = std::regex_replace(value, std::regex(R"(\\)"), R"(\\)");
+    return nlohmann::json::parse(Expand(line, escaped));
+  };
+  const nlohmann::json document = parse(expected.at(0));
+  for (auto field = document.begin(); field != document.end(); ++field)
+    EXPECT_EQ(report[field.key()], field.value()) << field.key();
+  ASSERT_EQ(report["items"].size(), expected.size() - 1) << out;
+  for (std::size_t i = 1; i < expected.size(); ++i) {
+    nlohmann::json item = report["items"][i - 1];
+    EXPECT_EQ(item["line"], i);
+    for (const char* field : {"line", "text", "value"}) item.erase(field);
+    nlohmann::json fields = parse(expected[i]);
+    // {TIME} stands for the time of a file that the build made.
+    static const std::regex kTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+    for (auto& [field, value] : fields.items())
+      if (value == "{TIME}" && std::regex_match(item.value(field, ""), kTime)) value = item[field];
+    EXPECT_EQ(item, fields) << "item " << i;
+  }
+}
+
+void RunThroughConsole(const std::string& name, Sections& c) {
+  Laid laid(name + "-console", c);
+  // One folder answers every folder browser; none cancels them all.
+  std::string args = laid.Args(c), folder;
+  for (const std::string& box : c["boxes"])
+    if (box.starts_with("browse:")) folder = Expand(box.substr(7), laid.values);
+  folder.erase(0, folder.find_first_not_of(' '));
+  if (!folder.empty()) args = Quoted("-Folder:" + folder) + " " + args;
+  const ConsoleRun run = RunConsole(laid.sandbox, args);
+  ASSERT_EQ(c["exit"].size(), 1u) << "[exit] holds the exit code";
+  EXPECT_EQ(run.exit_code, std::stoul(c["exit"][0]));
+  // The report as the pane shows it, the log file as it was before or with the report and one
+  // more line break.
+  Lines report = c.count("pane") ? c["pane"] : c["log"];
+  if (!report.empty()) report.pop_back();
+  ExpectLines(report, run.out, laid.values, "standard output");
+  ExpectLines(c.count("stderr") ? c["stderr"] : PlainBoxes(c), run.err, laid.values,
+              "standard error");
+  const std::optional<std::string> log = ReadFile(laid.sandbox.LogPath());
+  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
+  if (log && c.count("log")) ExpectLines(c["log"], *log, laid.values, "log file");
+
+  if (c.count("json")) {
+    const ConsoleRun json = RunConsole(laid.sandbox, "/json /nolog " + args);
+    EXPECT_EQ(json.exit_code, run.exit_code);
+    ExpectJson(name, json.out, c["json"], laid.values);
+  }
+  // "CODE | ARGUMENTS | TEXT": the run's exit code, and its standard error, or a line of its
+  // standard output when it wrote no error; the log file stays as it was.
+  static const std::regex kRun(R"(([0-9]+) \| (.*) \| (.*))");
+  for (const std::string& line : c["runs"]) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, kRun)) << line;
+    const ConsoleRun other = RunConsole(laid.sandbox, Expand(m[2].str(), laid.values));
+    EXPECT_EQ(other.exit_code, std::stoul(m[1].str())) << line;
+    const std::string text = Expand(m[3].str(), laid.values);
+    if (other.err.empty())
+      EXPECT_NE(("\r\n" + other.out).find("\r\n" + text + "\r\n"), std::string::npos) << line;
+    else
+      EXPECT_EQ(other.err, text + "\r\n") << line;
+    EXPECT_EQ(ReadFile(laid.sandbox.LogPath()), log) << line;
+  }
+}
+
 std::vector<std::string> CaseNames() {
   std::vector<std::string> names;
   std::error_code error;
@@ -59,148 +288,47 @@ std::vector<std::string> CaseNames() {
   return names;
 }
 
-// The command line that makes tarninfoc.exe give the answers the case gives: OK to every
-// question, and one folder (or none) for every browser; nothing when the case needs answers the
-// console edition never gives, a command line of its own, or the window's commands.
-std::optional<std::string> ConsoleArguments(std::map<std::string, Lines>& c, const Values& values) {
-  if (c.count("args") || !c["after"].empty()) return std::nullopt;
-  std::optional<std::string> folder;
-  for (const std::string& box : c["boxes"]) {
-    if (box.starts_with("cancel:") || box.starts_with("close:")) return std::nullopt;
-    if (!box.starts_with("browse:")) continue;
-    const std::string chosen = Expand(std::string(TrimSpaces(box.substr(7))), values);
-    if (folder && *folder != chosen) return std::nullopt;
-    folder = chosen;
-  }
-  std::string args = Quoted(values.at("INFO"));
-  if (folder && !folder->empty()) args = Quoted("-Folder:" + *folder) + " " + args;
-  return args;
-}
+class Case : public ::testing::TestWithParam<std::string> {};
 
-// The report tarninfoc.exe must print: the pane's lines, its header's time matched as a time.
-Lines ExpectedConsoleReport(const std::string& pane) {
-  Lines lines = SplitLines(pane);
-  for (std::string& line : lines)
-    if (line.starts_with("Date/Time:  ")) line = "Date/Time:  {DATETIME}";
-  return lines;
-}
-
-class InfoFileCase : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(InfoFileCase, GivesTheExpectedBoxesWindowAndLog) {
+TEST_P(Case, GivesTheExpectedReportLogBoxesAndExitCode) {
   const auto text = ReadFile(options().cases + "\\" + GetParam() + ".case");
   ASSERT_TRUE(text.has_value());
-  std::map<std::string, Lines> c = ParseCase(*text);
+  Sections c = ParseCase(*text);
   for (const auto& [name, lines] : c)
-    ASSERT_TRUE(
-        std::string(",files,locked,info,info raw,args,boxes,after,items,get-info,log,pane,exit,")
-            .find("," + name + ",") != std::string::npos)
+    ASSERT_TRUE(std::regex_match(name, std::regex("files|locked|info|info raw|args|boxes|after|"
+                                                  "items|get-info|log|pane|exit|window|stderr|"
+                                                  "json|runs")))
         << "unknown section [" << name << "]";
-  Sandbox sandbox(GetParam());
-  const std::string info_path = sandbox.Path("case.tarninfo");
-  const Values values = {
-      {"DIR", sandbox.dir()}, {"INFO", info_path}, {"FIXTURES", options().fixtures}};
-  // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME an empty file.
-  for (const std::string& line : c["files"]) {
-    const std::size_t at = line.find(" @ "), eq = line.find(" = ");
-    const std::string path = sandbox.Path(line.substr(0, std::min(at, eq)));
-    if (line.back() == '/')
-      ASSERT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
-    else
-      WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
-    if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
-  }
-  std::vector<HANDLE> locks;
-  for (const std::string& name : c["locked"]) {
-    locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE) << name;
-  }
-  std::string info;
-  for (const std::string& line : c["info"]) info += Unescape(Expand(line, values)) + "\r\n";
-  for (const std::string& line : c["info raw"]) info += Unescape(Expand(line, values));
-  WriteFile(info_path, info);
-  const std::string args = c.count("args") ? (c["args"].empty() ? "" : c["args"][0]) : "\"{INFO}\"";
-  RunningTool tool(sandbox.exe(), sandbox.CommandLine(Expand(args, values)));
-
-  // "browse: FOLDER" the folder browser, the folder chosen, or cancelled when none; a question
-  // answered with "ok: ", "cancel: " or "close: " (its close box); else a box, answered with OK.
-  static const std::regex kStep("(browse|ok|cancel|close): ?(.*)");
-  for (const std::string& expected : c["boxes"]) {
-    std::smatch step;
-    const bool answer = std::regex_match(expected, step, kStep);
-    const std::string how = answer ? step[1].str() : "", text = answer ? step[2].str() : expected;
-    if (how == "browse") {
-      EXPECT_TRUE(tool.AnswerFolderBrowser(Expand(text, values))) << "no folder browser";
-      continue;
-    }
-    std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow();
-    ASSERT_TRUE(box.has_value()) << "expected the box: " << expected;
-    EXPECT_EQ(box->title, "Tarn Application Information");
-    EXPECT_EQ(box->text, Unescape(Expand(text, values)));
-    EXPECT_EQ(box->question, answer) << "a question has OK and Cancel, a box only OK";
-    if (how == "close")
-      ::PostMessageA(box->hwnd, WM_CLOSE, 0, 0);
-    else
-      tool.Answer(*box, how == "cancel" ? IDCANCEL : IDOK);
-    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->hwnd); })) << expected;
-  }
-  tool.WaitForWindowWithoutBoxes();
-  ASSERT_NE(tool.main_window(), nullptr);
-  EXPECT_EQ(WindowText(tool.main_window()), "Tarn Application Information");
-  for (const std::string& action : c["after"]) {
-    ASSERT_EQ(action, "get-info");  // a run, which ends with the save of its log
-    const std::optional<std::string> before = ReadFile(sandbox.LogPath());
-    tool.Click(IDC_CMD_GET_INFO);
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(sandbox.LogPath()) != before; })) << action;
-  }
-  if (c.count("items")) {
-    Lines expected;
-    for (const std::string& item : c["items"]) expected.push_back(Unescape(Expand(item, values)));
-    EXPECT_EQ(tool.Items(), expected);
-  }
-  if (c.count("get-info")) {
-    EXPECT_EQ(tool.IsEnabled(IDC_CMD_GET_INFO), c["get-info"] == Lines{"enabled"});
-  }
-
-  const std::string pane = tool.LogText();
-  const std::optional<std::string> log = ReadFile(sandbox.LogPath());
-  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
-  if (log && c.count("log")) ExpectLines(c["log"], *log, values, "log file");
-  if (c.count("pane")) {
-    ExpectLines(c["pane"], pane + "\r\n", values, "log pane");
-  } else if (log) {
-    // Each save writes the pane's text and one more line break.
-    EXPECT_TRUE(EndsWith(*log, pane + "\r\n")) << "the log file does not end with the pane:\n"
-                                               << pane;
-  } else {
-    EXPECT_EQ(pane, "");
-  }
-  EXPECT_TRUE(tool.Close()) << "the program did not end when its window was closed";
-
-  // The same script through the console edition, beside the same log file and locks: the same
-  // report on standard output, each box's text as a line on standard error, the case's exit code,
-  // and the report appended to the log as the window's save appends it.
-  if (const std::optional<std::string> args = ConsoleArguments(c, values)) {
-    const ConsoleRun run = RunConsole(sandbox, *args);
-    ASSERT_EQ(c["exit"].size(), 1u) << "a case that tarninfoc runs gives its exit code in [exit]";
-    EXPECT_EQ(run.exit_code, std::stoul(c["exit"][0]));
-    ExpectLines(ExpectedConsoleReport(pane), run.out, {}, "tarninfoc's report");
-    if (log && !c.count("pane")) {
-      EXPECT_EQ(ReadFile(sandbox.LogPath()), *log + run.out + "\r\n");
-    }
-    Lines messages;
-    for (const std::string& box : c["boxes"])
-      if (!box.starts_with("ok:") && !box.starts_with("browse:")) messages.push_back(box);
-    ExpectLines(messages, run.err, values, "tarninfoc's messages");
-  }
-  for (HANDLE lock : locks) ::CloseHandle(lock);
+  ASSERT_TRUE(c.count("window") || c.count("exit"))
+      << "a case runs in the window, the console or both";
+  if (c.count("window")) RunThroughWindow(GetParam(), c);
+  if (c.count("exit")) RunThroughConsole(GetParam(), c);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InfoFileCase, ::testing::ValuesIn(CaseNames()),
-                         [](const auto& info) {
-                           return std::regex_replace(info.param, std::regex("[^A-Za-z0-9]"), "_");
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, Case, ::testing::ValuesIn(CaseNames()), [](const auto& info) {
+  return std::regex_replace(info.param, std::regex("[^A-Za-z0-9]"), "_");
+});
 
 }  // namespace
 }  // namespace tarn::e2e
+
+int main(int argc, char** argv) {
+  ::SetProcessDPIAware();  // pixels as the screen has them, as the tool's
+  tarn::e2e::Options& o = tarn::e2e::options();
+  const std::pair<std::string, std::string*> flags[] = {{"--exe=", &o.exe},
+                                                        {"--console=", &o.console},
+                                                        {"--cases=", &o.cases},
+                                                        {"--fixtures=", &o.fixtures},
+                                                        {"--reports=", &o.reports}};
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    bool taken = false;
+    for (const auto& [flag, value] : flags)
+      if (arg.starts_with(flag)) *value = arg.substr(flag.size()), taken = true;
+    if (!taken) argv[kept++] = argv[i];
+  }
+  argc = kept;
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

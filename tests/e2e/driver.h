@@ -1,28 +1,48 @@
-// Drives a running tarninfo.exe from another process, as a user sees it, each test in a folder of
-// its own with its own copy of the exe and so its own log file. Nothing here waits for "idle":
-// whoever acts waits for the effect it expects, with WaitUntil.
+// Runs the real tarninfo.exe and tarninfoc.exe under test, each test in a folder of its own with
+// its own copies of both and so its own log file, and drives the window from this process as a
+// user would. Nothing here waits for "idle": whoever acts waits for the effect it expects, with
+// WaitUntil and a deadline.
 #pragma once
 
 #include <windows.h>
 
-#include <initializer_list>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/test_support.h"
+#include "ui/resource.h"
 
 namespace tarn::e2e {
 
-using test::WaitUntil;
+using Lines = std::vector<std::string>;
 
-// Given on the command line: --exe=, --console= (tarninfoc.exe), --cases= (the folder of
-// *.case files), --fixtures=, --reports= (where tarninfoc's JSON reports are kept for the schema
-// check that follows the tests).
+// Checks `done` until it holds or `timeout_ms` has passed; the answer is the last check's.
+template <class Condition>
+bool WaitUntil(Condition done, DWORD timeout_ms = 30000) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  while (!done()) {
+    if (::GetTickCount64() >= deadline) return done();
+    ::Sleep(10);  // the poll's interval, not a guess at how long something takes
+  }
+  return true;
+}
+
+// Given on the command line: --exe=, --console=, --cases= (the folder of *.case files),
+// --fixtures=, --reports= (where the JSON reports are kept for the schema check that follows).
 struct Options {
   std::string exe, console, cases, fixtures, reports;
 };
-Options& options();
+inline Options& options() {
+  static Options instance;
+  return instance;
+}
 
 // `arg` in double quotes, as a program's command line parses it back: the backslashes that end
 // it (a drive's root) are doubled, or the last of them would escape the closing quote.
@@ -30,65 +50,110 @@ inline std::string Quoted(const std::string& arg) {
   return "\"" + arg + arg.substr(arg.find_last_not_of('\\') + 1) + "\"";
 }
 
-// The command line that starts `exe` with `args` (none when empty).
-inline std::string CommandLine(const std::string& exe, const std::string& args) {
-  return Quoted(exe) + (args.empty() ? "" : " " + args);
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
-void WriteFile(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadFile(const std::string& path);
+inline std::optional<std::string> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
-// A fresh folder holding its own copy of tarninfo.exe and tarninfoc.exe, which share its log.
+// A new folder under C:\tarn-tests (not under %TEMP%, a hidden folder that the shell's folder
+// browser does not show) with copies of both exes, removed with everything in it at the end.
 class Sandbox {
  public:
-  explicit Sandbox(const std::string& name);
-  const std::string& dir() const { return folder_.path(); }  // no trailing backslash
-  const std::string& exe() const { return exe_; }
-  const std::string& console_exe() const { return console_exe_; }
+  explicit Sandbox(const std::string& name) : dir_("C:\\tarn-tests\\" + name) {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+    std::filesystem::create_directories(dir_);
+    for (const std::string* exe : {&options().exe, &options().console})
+      EXPECT_TRUE(::CopyFileA(exe->c_str(), Path(exe->substr(exe->rfind('/') + 1)).c_str(), FALSE))
+          << "cannot copy " << *exe;
+  }
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+  ~Sandbox() {
+    std::error_code ignored;  // read-only files would stop the clean-up
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_, ignored))
+      ::SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  const std::string& dir() const { return dir_; }  // no trailing backslash
+  std::string Path(const std::string& file) const { return dir_ + "\\" + file; }
   std::string LogPath() const { return Path("Tarn Application Information.log"); }
-  std::string Path(const std::string& file) const { return folder_ / file; }
-  // The command line that starts the sandbox's exe with `args` (none when empty).
-  std::string CommandLine(const std::string& args) const { return e2e::CommandLine(exe_, args); }
+  std::string Window(const std::string& args) const { return Line("tarninfo.exe", args); }
+  std::string Console(const std::string& args) const { return Line("tarninfoc.exe", args); }
+  std::string Line(const std::string& exe, const std::string& args) const {
+    return Quoted(Path(exe)) + (args.empty() ? "" : " " + args);
+  }
 
  private:
-  test::TempFolder folder_;
-  std::string exe_, console_exe_;
+  std::string dir_;
 };
 
-// A program that a test starts, ended by force if it still runs when the test is done.
+// A program started with exactly `command_line`, ended by force if it still runs at the end.
+// With `output`, its standard output and error go to the files output.out and output.err, and it
+// has a console of its own, so that a console control event reaches it alone.
 class Child {
  public:
-  // Starts `exe` with exactly `command_line`, which begins with the program as on Windows, and
-  // the creation flags given; `out` and `err`, when given, become its standard output and error
-  // and are closed here.
-  Child(const std::string& exe, const std::string& command_line, DWORD flags = 0,
-        HANDLE out = nullptr, HANDLE err = nullptr);
+  explicit Child(const std::string& command_line, const std::string& output = {})
+      : out_(output + ".out"), err_(output + ".err") {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!output.empty()) {
+      SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      for (auto [path, handle] :
+           {std::pair{&out_, &startup.hStdOutput}, {&err_, &startup.hStdError}})
+        *handle = ::CreateFileA(path->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                &inherit, CREATE_ALWAYS, 0, nullptr);
+    }
+    PROCESS_INFORMATION info{};
+    std::string line = command_line;
+    const bool started = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, !output.empty(),
+                                          output.empty() ? 0 : CREATE_NEW_CONSOLE, nullptr, nullptr,
+                                          &startup, &info);
+    for (HANDLE handle : {startup.hStdOutput, startup.hStdError})
+      if (handle) ::CloseHandle(handle);
+    if (!started) {
+      ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
+      return;
+    }
+    ::CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    process_id_ = info.dwProcessId;
+  }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
-  ~Child();
-
+  ~Child() {
+    if (process_ && !Ends(0)) ::TerminateProcess(process_, 99), Ends(10000);
+    if (process_) ::CloseHandle(process_);
+  }
   bool Ends(DWORD timeout_ms = 30000) const {
-    return ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
+    return process_ && ::WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
   }
   // The exit code once the program has ended; nothing (and a failure) on timeout.
-  std::optional<DWORD> Wait(DWORD timeout_ms = 120000) const;
-  DWORD process_id() const { return process_id_; }
-
- protected:
-  HANDLE process_ = nullptr;
-  DWORD process_id_ = 0;
-};
-
-// tarninfoc.exe running with its standard output and error going to files of its own, and a
-// console of its own, so that a console control event can reach it alone.
-class RunningConsole : public Child {
- public:
-  RunningConsole(const Sandbox& sandbox, const std::string& args);
+  std::optional<DWORD> Wait(DWORD timeout_ms = 120000) const {
+    DWORD code = 0;
+    if (Ends(timeout_ms) && ::GetExitCodeProcess(process_, &code)) return code;
+    ADD_FAILURE() << "the program did not end within " << timeout_ms << " ms";
+    return std::nullopt;
+  }
   std::string Output() const { return ReadFile(out_).value_or(""); }
   std::string Errors() const { return ReadFile(err_).value_or(""); }
+  DWORD process_id() const { return process_id_; }
+  HANDLE process() const { return process_; }
 
  private:
   std::string out_, err_;
+  HANDLE process_ = nullptr;
+  DWORD process_id_ = 0;
 };
 
 // A finished run of tarninfoc.exe.
@@ -96,17 +161,59 @@ struct ConsoleRun {
   std::optional<DWORD> exit_code;
   std::string out, err;
 };
-ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args);
+inline ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args) {
+  Child console(sandbox.Console(args), sandbox.Path("tarninfoc"));
+  const std::optional<DWORD> code = console.Wait();
+  return {code, console.Output(), console.Errors()};
+}
 
-// Holds the registration of the slow COM fixture, tarn_com_slow.dll, until Open(): while its
-// gate is closed the registration stays under way, however loaded the machine.
-struct RegistrationGate {
-  const std::string path = options().fixtures + "\\tarn_com_slow.dll.open";
-  RegistrationGate() { Close(); }
-  ~RegistrationGate() { Close(); }  // closed again for the next test
-  void Open() const { WriteFile(path, ""); }
-  void Close() const { ::DeleteFileA(path.c_str()); }
-};
+inline std::string ClassName(HWND window) {
+  char name[256] = "";
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+inline std::string WindowText(HWND window) {
+  // The tool may be busy for a while (painting a long report) before it answers.
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length))
+    return {};
+  std::string text(length + 1, '\0');
+  ::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_NORMAL, 60000, &length);
+  text.resize(length);
+  return text;
+}
+
+// The entries of another process's list box, asked in UTF-16: Wine hands a list's text to
+// another process in its own, wide form.
+inline Lines ListTexts(HWND list) {
+  Lines items;
+  for (LRESULT i = 0, count = ::SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
+    std::wstring wide(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, 0);
+    wide.resize(static_cast<std::size_t>(
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()))));
+    std::string text(wide.size() * 2, '\0');
+    text.resize(static_cast<std::size_t>(
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                              static_cast<int>(text.size()), nullptr, nullptr)));
+    items.push_back(text);
+  }
+  return items;
+}
+
+// The text on the clipboard, read once the tool is done with it (a test that polled it could
+// make the tool's copy fail); nothing when it holds no text.
+inline std::optional<std::string> ClipboardText() {
+  if (!WaitUntil([] { return ::OpenClipboard(nullptr); })) return std::nullopt;
+  std::optional<std::string> text;
+  if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+    if (const char* bytes = static_cast<const char*>(::GlobalLock(data))) text = bytes;
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  return text;
+}
 
 struct MessageBoxSeen {
   HWND hwnd = nullptr;
@@ -114,53 +221,127 @@ struct MessageBoxSeen {
   bool question = false;  // OK and Cancel
 };
 
+// tarninfo.exe, running.
 class RunningTool : public Child {
  public:
   using Child::Child;
 
+  // A visible top-level window of the tool of this class, once it is up; null on timeout.
+  HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = Find(window_class)) != nullptr; }, timeout_ms);
+    return found;
+  }
   // A message box of the tool once one is up, or nothing once its main window is shown, which
   // is after the start-up's run. Fails the test on timeout.
-  std::optional<MessageBoxSeen> WaitForBoxOrWindow(DWORD timeout_ms = 60000);
+  std::optional<MessageBoxSeen> WaitForBoxOrWindow(DWORD timeout_ms = 60000) {
+    std::optional<MessageBoxSeen> box;
+    const bool seen = WaitUntil(
+        [&] {
+          HWND found = Find("#32770");
+          // A standard message box holds its prompt in the static control 0xFFFF.
+          if (found && ::GetDlgItem(found, 0xFFFF))
+            box = {found, WindowText(found), WindowText(::GetDlgItem(found, 0xFFFF)),
+                   ::GetDlgItem(found, IDOK) && ::GetDlgItem(found, IDCANCEL)};
+          main_ = Find(TARN_MAIN_WINDOW_CLASS);
+          return box || main_ || Ends(0);
+        },
+        timeout_ms);
+    EXPECT_TRUE(seen && (box || main_)) << "no message box and no main window";
+    return box;
+  }
   // The main window once it is shown; every box before it fails the test and is answered.
-  void WaitForWindowWithoutBoxes();
-  // Presses a button of a message box and waits until the box is gone.
-  void Answer(const MessageBoxSeen& box, int button = IDOK);
+  void WaitForWindowWithoutBoxes() {
+    while (std::optional<MessageBoxSeen> box = WaitForBoxOrWindow()) {
+      ADD_FAILURE() << "unexpected message box: " << box->text;
+      Press(box->hwnd, IDOK);
+    }
+  }
+  // Presses a button of a dialog and waits until the dialog is gone.
+  void Press(HWND dialog, int button) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); })) << "the dialog did not close";
+  }
   // The shell's folder browser once it is up: `folder` chosen and OK pressed, or Cancel pressed
   // when `folder` is empty. False when no browser came up.
-  bool AnswerFolderBrowser(const std::string& folder);
-  // A visible top-level window of the tool of this class, once it is up; null on timeout.
-  HWND WaitForWindow(const char* window_class, DWORD timeout_ms = 30000) const;
-  HWND Focus() const;
+  bool AnswerFolderBrowser(const std::string& folder) {
+    HWND browser = nullptr, tree = nullptr;
+    WaitUntil([&] {
+      browser = Find("#32770");
+      return (tree = ::FindWindowExA(browser, nullptr, "SysTreeView32", nullptr)) != nullptr;
+    });
+    if (!tree) return false;
+    if (!folder.empty()) {
+      // The browser takes the path by address, so it is written into the tool's own memory.
+      void* remote =
+          ::VirtualAllocEx(process(), nullptr, folder.size() + 1, MEM_COMMIT, PAGE_READWRITE);
+      ::WriteProcessMemory(process(), remote, folder.c_str(), folder.size() + 1, nullptr);
+      // Until its tree is filled, the browser drops the selection; it is asked again until taken.
+      EXPECT_TRUE(WaitUntil([&] {
+        ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote));
+        return ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
+      })) << "the browser took no selection";
+    }
+    Press(browser, folder.empty() ? IDCANCEL : IDOK);
+    return true;
+  }
   // Presses the keys together and releases them, as the user would, into `window` (the main
-  // window when null), which comes to the front first.
-  void PressKeys(std::initializer_list<WORD> keys, HWND window = nullptr);
+  // window when null) once it is the active window.
+  void PressKeys(std::initializer_list<WORD> keys, HWND window = nullptr) {
+    window = window ? window : main_;
+    ::SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }));
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (std::size_t i = 0; i < keys.size(); ++i) {  // down in turn, then up in reverse order
+      for (INPUT* input : {&inputs[i], &inputs[inputs.size() - 1 - i]}) {
+        input->type = INPUT_KEYBOARD;
+        input->ki.wVk = keys.begin()[i];
+      }
+      inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  }
   // A command from a control of `window`, handled on return unless it opens a modal window.
-  void Command(HWND window, int id, int code = 0);
+  void Command(HWND window, int id, int code = BN_CLICKED) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, code),
+                          reinterpret_cast<LPARAM>(::GetDlgItem(window, id)), SMTO_NORMAL, 60000,
+                          &ignored);
+  }
   void Click(int id) { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
-
   HWND main_window() const { return main_; }
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
-  std::vector<std::string> Items() const;
-  std::string LogText() const;
-  bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+  Lines Items() const { return ListTexts(Control(IDC_LST_ITEMS)); }
+  std::string LogText() const { return WindowText(Control(IDC_TXT_LOG)); }
   // The close box; true when the program then ends.
-  bool Close(DWORD timeout_ms = 30000);
+  bool Close() {
+    ::PostMessageA(main_, WM_CLOSE, 0, 0);
+    return Ends();
+  }
 
  private:
-  std::vector<HWND> TopLevelWindows() const;
-  // A visible message box of the tool with its text, or nothing.
-  std::optional<MessageBoxSeen> FindBox() const;
-  // A visible top-level window of the tool of this class, or null.
-  HWND Find(const char* window_class) const;
+  HWND Find(const char* window_class) const {
+    struct Search {
+      DWORD process_id;
+      const char* window_class;
+      HWND found;
+    } search{process_id(), window_class, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(param);
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(window, &owner);
+          if (owner == s->process_id && ::IsWindowVisible(window) &&
+              ClassName(window) == s->window_class)
+            s->found = window;
+          return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
 
   HWND main_ = nullptr;
 };
-
-std::string WindowText(HWND window);
-// The entries of another process's list box, or combo box, and the selected one.
-std::vector<std::string> ListTexts(HWND list, bool combo = false);
-std::string SelectedText(HWND list, bool combo = false);
-// The text on the clipboard; nothing when it holds no text.
-std::optional<std::string> ClipboardText();
 
 }  // namespace tarn::e2e

@@ -1,0 +1,95 @@
+// A run stopped while RegSvr32 registers the slow fixture, in the two ways a user stops one: the
+// window's Exit and tarninfoc's Ctrl+C. Either way the item under way ends, nothing after it runs,
+// and the log is saved; the window answers and refuses a second run meanwhile.
+#include <windows.h>
+
+#include "e2e/driver.h"
+
+namespace tarn::e2e {
+namespace {
+
+// Holds the slow fixture's registration until Open(): while its gate (a file beside it) is
+// closed, the registration stays under way, however loaded the machine.
+struct RegistrationGate {
+  const std::string path = options().fixtures + "\\tarn_com_slow.dll.open";
+  RegistrationGate() { Close(); }
+  ~RegistrationGate() { Close(); }
+  void Open() const { WriteFile(path, ""); }
+  void Close() const { ::DeleteFileA(path.c_str()); }
+};
+
+// The library's GUID is the last line while the registration waits.
+const std::string kWaitingAt = "   CLSID: {6C1E2A4B-9D3F-4E8A-B7C5-2F0D1A3E5B00}\r\n";
+const std::string kEnd = kWaitingAt + "   Register Component: OK\r\n";
+
+std::string SlowScript(const Sandbox& sandbox) {
+  WriteFile(sandbox.Path("slow.tarninfo"),
+            "AppName=Slow\r\nActiveXComponent=" + options().fixtures +
+                "\\tarn_com_slow.dll\r\nAppName=After\r\n");
+  return Quoted(sandbox.Path("slow.tarninfo"));
+}
+
+TEST(Stop, TheWindowsExitDuringARegistrationEndsTheRunAfterItsItemAndSavesTheLog) {
+  Sandbox sandbox("stop-window");
+  RegistrationGate gate;
+  gate.Open();  // for the start-up's run
+  RunningTool tool(sandbox.Window(SlowScript(sandbox)));
+  tool.WaitForWindowWithoutBoxes();
+  const std::optional<std::string> first_run = ReadFile(sandbox.LogPath());
+  ASSERT_TRUE(first_run.has_value());
+  gate.Close();
+  tool.Click(IDC_CMD_GET_INFO);
+  ASSERT_TRUE(WaitUntil([&] { return tool.LogText().ends_with(kWaitingAt); })) << tool.LogText();
+
+  // The deadline is only for a machine under load: the wait ends its slice for any message.
+  DWORD_PTR ignored = 0;
+  EXPECT_TRUE(::SendMessageTimeoutA(tool.main_window(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored))
+      << "no answer during the wait";
+  HWND pane = tool.Control(IDC_TXT_LOG);
+  ::RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE);
+  EXPECT_TRUE(WaitUntil([&] { return !::GetUpdateRect(pane, nullptr, FALSE); }, 5000))
+      << "the pane was not repainted";
+  // Open and Get Info are refused at once; Exit is kept for the run's end.
+  for (int command : {IDC_CMD_OPEN, IDC_CMD_GET_INFO, IDC_CMD_EXIT})
+    tool.Command(tool.main_window(), command);
+  EXPECT_EQ(::FindWindowA(TARN_FILE_DIALOG_CLASS, nullptr), nullptr);
+  EXPECT_TRUE(tool.LogText().ends_with(kWaitingAt)) << "a command was taken during the wait";
+
+  gate.Open();
+  ASSERT_TRUE(tool.Ends()) << "the window did not close after the run";
+  // The second save writes the whole pane again: the first run, then the second up to its stop,
+  // nothing nested in it.
+  const std::string log = ReadFile(sandbox.LogPath()).value_or("");
+  auto count = [&](const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = log.find(part); at != std::string::npos; at = log.find(part, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_TRUE(log.starts_with(*first_run) && log.ends_with(kEnd + "\r\n")) << log;
+  EXPECT_EQ(count("Date/Time:  "), 3u) << log;
+  EXPECT_EQ(count("Application name = After"), 2u) << log;
+}
+
+TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWithThree) {
+  Sandbox sandbox("stop-console");
+  RegistrationGate gate;
+  Child console(sandbox.Console(SlowScript(sandbox)), sandbox.Path("tarninfoc"));
+  ASSERT_TRUE(WaitUntil([&] { return console.Output().ends_with(kWaitingAt); }))
+      << console.Output();
+  // tarninfoc says when it has taken the key; the registration is still held until then.
+  Child press(Quoted(options().fixtures + "\\ctrl_c.exe") + " " +
+              std::to_string(console.process_id()));
+  ASSERT_EQ(press.Wait(), 0u) << "Ctrl+C could not be pressed in tarninfoc's console";
+  ASSERT_TRUE(WaitUntil([&] {
+    return console.Errors() == "tarninfoc: stopping after the current item\r\n";
+  })) << console.Errors();
+  EXPECT_TRUE(console.Output().ends_with(kWaitingAt)) << "the stop did not wait for the item";
+  gate.Open();
+  EXPECT_EQ(console.Wait(), 3u);
+  // The item under way ends; nothing after it runs, and no closing entry follows.
+  EXPECT_TRUE(console.Output().ends_with(kEnd)) << console.Output();
+  EXPECT_EQ(ReadFile(sandbox.LogPath()), console.Output() + "\r\n");
+}
+
+}  // namespace
+}  // namespace tarn::e2e
