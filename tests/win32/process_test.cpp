@@ -1,5 +1,5 @@
-// The process runner with real programs and the real main window: exit codes as the program ends
-// with them, and what the window shows and handles while it waits.
+// The process runner with a real program and the real main window: what the window shows and
+// handles while it waits.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,20 +16,6 @@ std::string Child(const std::string& arguments) {
   std::string line(1, '"');
   line += CombinePath(GetFilePathOnly(ExePath()), "fixtures\\child.exe");
   return line + "\" " + arguments;
-}
-
-TEST(RunAndWait, GivesTheExitCodeUnchangedAndMinusOneWhenNothingStarts) {
-  MainWindow window;
-  ASSERT_TRUE(window.Create(::GetModuleHandleA(nullptr)));
-  const std::pair<std::string, std::int32_t> cases[] = {
-      {Child("0"), 0},
-      {Child("3"), 3},
-      {Child("0xC0000005"), -1073741819},
-      {Child("0xFFFFFFFF"), -1},
-      {"tarn-no-such-program-anywhere.exe", -1},
-      {"", -1},
-  };
-  for (const auto& [line, code] : cases) EXPECT_EQ(window.RunAndWait(line), code) << line;
 }
 
 // What a timer callback, run by the window's pump during the wait, sees.
