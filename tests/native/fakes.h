@@ -2,7 +2,6 @@
 // runs a main form over them.
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <new>
@@ -79,12 +78,8 @@ class FakeFileSystem final : public FileSystem {
 
 class FakeDesktop final : public Desktop {
  public:
-  struct Box {
-    std::string text;
-    BoxIcon icon;
-    bool operator==(const Box&) const = default;
-  };
-  std::vector<Box> boxes;
+  // The boxes' texts in turn: a box's after "! " for its exclamation icon, a question's after "? ".
+  Lines boxes;
   std::optional<std::string> clipboard = "old clipboard text";
   bool clipboard_busy = false;
   LocalDateTime now{2026, 12, 6, 14, 5, 9};
@@ -92,10 +87,10 @@ class FakeDesktop final : public Desktop {
 
   std::vector<bool> answers;  // to the questions in turn, true for OK; then Cancel
   void MessageBox(std::string_view text, BoxIcon icon) override {
-    boxes.push_back({std::string(text), icon});
+    boxes.push_back((icon == BoxIcon::kExclamation ? "! " : "  ") + std::string(text));
   }
   bool Question(std::string_view text) override {
-    boxes.push_back({"? " + std::string(text), BoxIcon::kInformation});
+    boxes.push_back("? " + std::string(text));
     const bool ok = !answers.empty() && answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
     return ok;
@@ -241,48 +236,32 @@ class FakeView final : public MainView {
   bool CloseRequested() override { return close_requested; }
 };
 
-// A main form over the fakes.
+// A main form over the fakes, telling its findings to `findings`.
 struct Rig {
+  explicit Rig(Findings& findings = NoFindings())
+      : form({files, desktop, shell, com, processes}, view, findings) {}
   FakeFileSystem files;
   FakeDesktop desktop;
   FakeShell shell;
   FakeCom com;
   FakeProcesses processes;
   FakeView view;
-  MainForm form{{files, desktop, shell, com, processes}, view};
+  MainForm form;
 
   std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
 
-  // The pane's lines; every line must end with CR LF, so a rest without one is marked.
+  // The pane's lines, its report header (a rule, the date line of the fake clock, a rule) as one
+  // "(header)"; every line must end with CR LF, so a rest without one is marked.
   Lines PaneLines() const {
-    Lines lines;
-    const std::string& pane = view.pane.text;
-    std::size_t start = 0;
-    for (std::size_t end; (end = pane.find("\r\n", start)) != std::string::npos; start = end + 2)
-      lines.push_back(pane.substr(start, end - start));
-    if (start < pane.size()) lines.push_back("(no line end) " + pane.substr(start));
-    return lines;
-  }
-  // The report header (a rule, the date line of the fake clock, a rule), then these lines.
-  static Lines WithHeader(const Lines& entries) {
     const std::string rule(80, '=');
-    Lines lines{rule, "Date/Time:  6/12/2026 14:5:9", rule};
-    lines.insert(lines.end(), entries.begin(), entries.end());
+    const std::string header = rule + "\r\nDate/Time:  6/12/2026 14:5:9\r\n" + rule + "\r\n";
+    std::string rest = view.pane.text;
+    if (rest.compare(0, header.size(), header) == 0) rest.replace(0, header.size(), "(header)\r\n");
+    Lines lines;
+    for (std::size_t end; (end = rest.find("\r\n")) != std::string::npos; rest.erase(0, end + 2))
+      lines.push_back(rest.substr(0, end));
+    if (!rest.empty()) lines.push_back("(no line end) " + rest);
     return lines;
-  }
-  // The entries after the report header, which must open the pane.
-  Lines Entries() const {
-    const Lines lines = PaneLines();
-    const Lines header = WithHeader({});
-    if (lines.size() < 3 || !std::equal(header.begin(), header.end(), lines.begin()))
-      return {"(no report header) " + view.pane.text};
-    return Lines(lines.begin() + 3, lines.end());
-  }
-  // Runs a script of these item lines and gives the entries after the header.
-  Lines Run(const Lines& items) {
-    view.items.lines = items;
-    form.Process();
-    return Entries();
   }
 };
 
