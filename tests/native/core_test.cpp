@@ -1,10 +1,9 @@
-// What the end-to-end cases cannot reach: line ends and bytes a text editor hardly writes,
-// variables whose values hold tokens, the shell's fallbacks, the log file's size limit and
-// name, and what outlives a run.
+// What no real run produces on demand: line ends and bytes a text editor hardly writes, values
+// whose inserted texts hold tokens, a machine without 32-bit special folders, a log file on the
+// edge of its size limit and an executable at a drive root.
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "script/item_line.h"
 
 namespace tarn {
 namespace {
@@ -12,93 +11,57 @@ namespace {
 using testing::Lines;
 using testing::Rig;
 
-TEST(Core, InfoFileLinesEndOnlyAtCrLfOrALoneCrAndLoseOnlySpaces) {
-  const std::pair<std::string, Lines> cases[] = {
-      {"a\n\rb", {"a\n", "b"}},
-      {"\r\r\n", {"", ""}},
-      {std::string("a\0b", 3), {std::string("a\0b", 3)}},
-      {" \tFile=a\t \r\n", {"\tFile=a\t"}},
-  };
-  for (const auto& [content, items] : cases) {
-    Rig rig;
-    rig.files.files["C:\\a.tarninfo"] = content;
-    std::string path = "C:\\a.tarninfo";
-    rig.form.LoadInfoFile(path);
-    EXPECT_EQ(rig.view.items.lines, items) << content;
-  }
-  // Exactly as many lines as the list takes: all of them, without a word.
-  Rig full;
-  for (int i = 0; i < kMaxItemLines; ++i) full.files.files["C:\\full.tarninfo"] += "x\r\n";
-  std::string path = "C:\\full.tarninfo";
-  full.form.LoadInfoFile(path);
-  EXPECT_EQ(full.view.items.lines.size(), std::size_t{kMaxItemLines});
-  EXPECT_TRUE(full.desktop.boxes.empty());
-}
-
-TEST(Core, VariablesAreReplacedOnceInTheirOrderAndAskTheShellOnlyWhenNamed) {
-  const std::string kNamed = "Application name = ";
+// Lines end only at CR LF or a lone CR and lose only spaces; a value's variables are replaced
+// once each, in their order, the special folders falling back to the native ones.
+TEST(Core, AnInfoFilesLinesAndVariablesAsTheReportGivesThem) {
   const struct {
-    std::string value, install_folder, app_name;
-    Lines entries;
-    std::vector<int> asked;
+    std::string info_file, install_folder, app_name;
+    Lines named;  // the application names the report gives
   } cases[] = {
-      {"%installfolder%\\%APPNAME%", "D:\\%AppName%", "Desk", {kNamed + "D:\\Desk\\Desk"}, {}},
-      {"%AppName%", "", "%InstallFolder%", {kNamed + "%InstallFolder%"}, {}},
-      {"%AppName%%AppName%", "", "%AppName%", {kNamed + "%AppName%%AppName%"}, {}},
-      {"%%ProgramFiles%%", "", "", {kNamed + "%C:\\PF%"}, {38, 42}},
-      {"%SystemFolder%%CommonFilesFolder%", "", "", {kNamed + "C:\\SYSC:\\CF"}, {43, 44, 37, 41}},
-      {"C:\\plain", "", "", {kNamed + "C:\\plain"}, {}},
+      {"AppName=a\n\rAppName=b\r\r\nAppName=c", "", "", {"a\n", "b", "c"}},
+      {std::string("AppName=a\0b", 11), "", "", {std::string("a\0b", 3)}},
+      {"AppName= \ta\t \r\n", "", "", {"\ta\t"}},
+      {"AppName=%installfolder%\\%APPNAME%", "D:\\%AppName%", "Desk", {"D:\\Desk\\Desk"}},
+      {"AppName=%AppName%", "", "%InstallFolder%", {"%InstallFolder%"}},
+      {"AppName=%AppName%%AppName%", "", "%AppName%", {"%AppName%%AppName%"}},
+      {"AppName=%%ProgramFiles%%", "", "", {"%C:\\PF%"}},
+      {"AppName=%SystemFolder%%CommonFilesFolder%", "", "", {"C:\\SYSC:\\CF"}},
   };
   for (const auto& c : cases) {
     Rig rig;
-    // Only the native folders: each falls back to them.
+    // Only the native folders (CSIDL 38, 43, 37), as a 32-bit Windows has them.
     rig.shell.folders = {{38, "C:\\PF"}, {43, "C:\\CF"}, {37, "C:\\SYS"}};
     rig.form.install_folder = c.install_folder;
     rig.form.app_name = c.app_name;
-    Lines expected = c.entries;
-    expected.push_back("");
-    EXPECT_EQ(rig.Run({"AppName=" + c.value}), expected) << c.value;
-    EXPECT_EQ(rig.shell.asked, c.asked) << c.value;
+    rig.files.files["C:\\a.tarninfo"] = c.info_file;
+    std::string path = "C:\\a.tarninfo";
+    rig.form.LoadInfoFile(path);
+    rig.form.Process();
+    Lines pane{"(header)"};
+    for (const std::string& name : c.named) pane.push_back("Application name = " + name);
+    pane.push_back("");
+    EXPECT_EQ(rig.PaneLines(), pane) << c.info_file;
   }
-}
-
-TEST(Core, FileExistenceTrimsSpacesAndFolderExistenceDoesNot) {
-  Rig rig;
-  rig.files.files["C:\\a.dll"] = "";
-  rig.files.folders.insert("C:\\Tools");
-  EXPECT_TRUE(rig.form.DoesFileExist("  C:\\a.dll  "));
-  EXPECT_FALSE(rig.form.DoesFileExist("\tC:\\a.dll"));
-  EXPECT_FALSE(rig.form.DoesFolderExist(" C:\\Tools"));
-  EXPECT_FALSE(rig.form.DoesFileExist("C:\\Tools"));
 }
 
 TEST(Core, TheLogFileStartsAfreshOnlyPast32767BytesAndLivesBesideTheExe) {
-  for (const std::size_t size : {std::size_t{32767}, std::size_t{32768}}) {
+  const std::string kName = "Tarn Application Information.log";
+  const struct {
+    std::string exe_folder, log;
+    std::size_t size;  // of the log file before the save
+    bool kept;
+  } cases[] = {{"C:\\Tools", "C:\\Tools\\" + kName, 32767, true},
+               {"C:\\Tools", "C:\\Tools\\" + kName, 32768, false},
+               {"C:\\", "C:\\" + kName, 0, true}};
+  for (const auto& c : cases) {
     Rig rig;
-    rig.files.files[rig.LogPath()] = std::string(size, 'x');
+    rig.desktop.exe_folder = c.exe_folder;
+    rig.files.files[c.log] = std::string(c.size, 'x');
     rig.view.pane.text = "report\r\n";
     rig.form.SaveLog();
-    EXPECT_EQ(rig.files.files[rig.LogPath()],
-              (size <= 32767 ? std::string(size, 'x') : "") + "report\r\n\r\n")
-        << size;
+    EXPECT_EQ(rig.files.files[c.log], std::string(c.kept ? c.size : 0, 'x') + "report\r\n\r\n")
+        << c.log << c.size;
   }
-  for (const std::string folder : {"C:\\", "C:\\Tools\\"}) {
-    Rig rig;
-    rig.desktop.exe_folder = folder;
-    rig.form.SaveLog();
-    EXPECT_EQ(rig.files.files.count(folder + "Tarn Application Information.log"), 1u) << folder;
-  }
-}
-
-TEST(Core, TheApplicationNameOutlivesARunAndAMidnightClockShowsTheDateAlone) {
-  Rig rig;
-  rig.Run({"AppName=First"});
-  rig.desktop.now = {2027, 1, 2, 0, 0, 0};
-  rig.Run({"AppName=%AppName% again"});
-  EXPECT_NE(rig.view.pane.text.find("Date/Time:  2/1/2027\r\n" + std::string(80, '=') +
-                                    "\r\nApplication name = First again\r\n"),
-            std::string::npos)
-      << rig.view.pane.text;
 }
 
 }  // namespace

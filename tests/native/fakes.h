@@ -1,8 +1,7 @@
 // The one set of test doubles for the platform and the main window's controls, and the rig that
-// runs a main form over them.
+// runs a main form over them; the fuzz target drives the same rig.
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <new>
@@ -39,8 +38,7 @@ class FakeFileSystem final : public FileSystem {
 
   std::optional<std::uint32_t> Attributes(const std::string& path) override {
     if (folders.count(path)) return kDirectoryAttribute;
-    if (files.count(path)) return 32u;
-    return std::nullopt;
+    return files.count(path) ? std::optional(32u) : std::nullopt;
   }
   std::uint64_t Length(const std::string& path) override { return Existing(path).size(); }
   void Delete(const std::string& path) override {
@@ -55,19 +53,16 @@ class FakeFileSystem final : public FileSystem {
   }
   LocalDateTime LastWriteTime(const std::string& path) override {
     Existing(path);
-    auto it = times.find(path);
-    return it == times.end() ? kFileTime : it->second;
+    return times.count(path) ? times.at(path) : kFileTime;
   }
   std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override {
-    if (auto it = refuse_version.find(path); it != refuse_version.end()) Raise(it->second);
-    auto it = versions.find(path);
-    if (it == versions.end()) return std::nullopt;
-    return it->second;
+    if (refuse_version.count(path)) Raise(refuse_version.at(path));
+    return versions.count(path) ? std::optional(versions.at(path)) : std::nullopt;
   }
 
  private:
   void Check(const std::string& path) {
-    if (auto it = refuse.find(path); it != refuse.end()) Raise(it->second);
+    if (refuse.count(path)) Raise(refuse.at(path));
   }
   std::string& Existing(const std::string& path) {
     Check(path);
@@ -79,36 +74,28 @@ class FakeFileSystem final : public FileSystem {
 
 class FakeDesktop final : public Desktop {
  public:
-  struct Box {
-    std::string text;
-    BoxIcon icon;
-    bool operator==(const Box&) const = default;
-  };
-  std::vector<Box> boxes;
-  std::optional<std::string> clipboard = "old clipboard text";
+  // The boxes' texts in turn: a box's after "! " for its exclamation icon, a question's after "? ".
+  Lines boxes;
+  std::vector<bool> answers;  // to the questions in turn, true for OK; then Cancel
   bool clipboard_busy = false;
-  LocalDateTime now{2026, 12, 6, 14, 5, 9};
   std::string exe_folder = "C:\\Tools";
 
-  std::vector<bool> answers;  // to the questions in turn, true for OK; then Cancel
   void MessageBox(std::string_view text, BoxIcon icon) override {
-    boxes.push_back({std::string(text), icon});
+    boxes.push_back((icon == BoxIcon::kExclamation ? "! " : "  ") + std::string(text));
   }
   bool Question(std::string_view text) override {
-    boxes.push_back({"? " + std::string(text), BoxIcon::kInformation});
+    boxes.push_back("? " + std::string(text));
     const bool ok = !answers.empty() && answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
     return ok;
   }
   void ClearClipboard() override {
     if (clipboard_busy) Raise("Cannot open clipboard");
-    clipboard.reset();
   }
-  void PutClipboardText(std::string_view text) override {
+  void PutClipboardText(std::string_view) override {
     if (clipboard_busy) Raise("Cannot open clipboard");
-    clipboard = std::string(text);
   }
-  LocalDateTime Now() override { return now; }
+  LocalDateTime Now() override { return {2026, 12, 6, 14, 5, 9}; }
   std::string ShortDate(const LocalDateTime& t) override {
     return std::to_string(t.day) + "/" + std::to_string(t.month) + "/" + std::to_string(t.year);
   }
@@ -127,60 +114,33 @@ class FakeDesktop final : public Desktop {
 class FakeShell final : public Shell {
  public:
   std::map<int, std::string> folders;  // CSIDL -> path; others give empty text
-  std::vector<int> asked;
-  bool broken = false;
+  bool broken = false;                 // every special folder fails
+  std::vector<std::string> chosen;     // the browser's answers in turn ("(fail)" raises); then ""
 
-  std::vector<std::string> chosen;  // the browser's answers in turn ("(fail)" raises); then ""
-  std::vector<std::string> titles;  // of the browsers opened
-
-  std::string BrowseForFolder(std::string_view start, std::string_view title, int root) override {
-    if (!start.empty() || root != kNoRoot) Raise("a start folder or root for the install folder");
-    titles.emplace_back(title);
+  std::string BrowseForFolder(std::string_view, std::string_view, int) override {
     const std::string answer = chosen.empty() ? "" : chosen.front();
     if (!chosen.empty()) chosen.erase(chosen.begin());
     if (answer == "(fail)") Raise("Out of memory");
     return answer;
   }
   std::string SpecialFolder(int csidl) override {
-    asked.push_back(csidl);
     if (broken) Raise("Out of memory");
-    auto it = folders.find(csidl);
-    return it == folders.end() ? std::string() : it->second;
+    return folders.count(csidl) ? folders.at(csidl) : "";
   }
 };
 
+// No component holds a type library and no class can be created.
 class FakeCom final : public Com {
+  struct Reader : TypeLibReader {
+    void SetFile(const std::string&) override { Raise("Error loading type library/DLL."); }
+    std::string Guid() override { return {}; }
+  };
+
  public:
-  std::map<std::string, std::string> libraries;  // file -> its library's GUID; others fail
-  bool no_reader = false;                        // no reader can be created
-  std::set<std::string> classes;                 // programmatic identifiers that can be created
-  int held = 0;                                  // readers and objects not yet released
-
-  std::unique_ptr<TypeLibReader> NewTypeLibReader() override {
-    if (no_reader) Raise("Out of memory");
-    return std::make_unique<Reader>(*this);
+  std::unique_ptr<TypeLibReader> NewTypeLibReader() override { return std::make_unique<Reader>(); }
+  std::unique_ptr<ComObject> CreateObject(const std::string&) override {
+    Raise("ActiveX component can't create object");
   }
-  std::unique_ptr<ComObject> CreateObject(const std::string& prog_id) override {
-    if (!classes.count(prog_id)) Raise("ActiveX component can't create object");
-    return std::make_unique<Object>(held);
-  }
-
- private:
-  struct Object : ComObject {
-    explicit Object(int& held) : held(held) { ++held; }
-    ~Object() override { --held; }
-    int& held;
-  };
-  struct Reader : TypeLibReader, Object {
-    explicit Reader(FakeCom& com) : Object(com.held), com(com) {}
-    void SetFile(const std::string& path) override {
-      if (!com.libraries.count(path)) Raise("Error loading type library/DLL.");
-      file = path;
-    }
-    std::string Guid() override { return com.libraries.at(file); }
-    FakeCom& com;
-    std::string file;
-  };
 };
 
 class FakeProcesses final : public Processes {
@@ -190,8 +150,7 @@ class FakeProcesses final : public Processes {
 
   std::int32_t RunAndWait(const std::string& command_line) override {
     command_lines.push_back(command_line);
-    auto it = exit.find(command_line);
-    return it == exit.end() ? 0 : it->second;
+    return exit.count(command_line) ? exit.at(command_line) : 0;
   }
 };
 
@@ -201,9 +160,7 @@ class FakeItems final : public ItemList {
   std::optional<int> claimed_count;  // a list that shrinks under the run claims more than it has
 
   void Clear() override { lines.clear(); }
-  void AddAll(const std::vector<std::string>& more) override {
-    lines.insert(lines.end(), more.begin(), more.end());
-  }
+  void AddAll(const Lines& more) override { lines.insert(lines.end(), more.begin(), more.end()); }
   int Count() override { return claimed_count.value_or(static_cast<int>(lines.size())); }
   std::string At(int position) override {
     if (position < 0 || position >= static_cast<int>(lines.size()))
@@ -215,7 +172,6 @@ class FakeItems final : public ItemList {
 class FakePane final : public LogPane {
  public:
   std::string text;
-  std::size_t selection_start = 0, selection_length = 0;
   std::optional<std::string> failure;  // what every append raises
 
   void Append(std::string_view more) override {
@@ -223,7 +179,7 @@ class FakePane final : public LogPane {
     text.append(more);
   }
   std::string Text() override { return text; }
-  std::string SelectedText() override { return text.substr(selection_start, selection_length); }
+  std::string SelectedText() override { return {}; }
   void Clear() override { text.clear(); }
 };
 
@@ -231,58 +187,40 @@ class FakeView final : public MainView {
  public:
   FakeItems items;
   FakePane pane;
-  bool get_info_enabled = false;
-  bool close_requested = false;
 
   ItemList& Items() override { return items; }
   LogPane& Log() override { return pane; }
-  void EnableGetInfo(bool enabled) override { get_info_enabled = enabled; }
+  void EnableGetInfo(bool) override {}
   std::string FileDialog(std::string_view, std::string_view) override { return {}; }
-  bool CloseRequested() override { return close_requested; }
+  bool CloseRequested() override { return false; }
 };
 
-// A main form over the fakes.
+// A main form over the fakes, telling its findings to `findings`.
 struct Rig {
+  explicit Rig(Findings& findings = NoFindings())
+      : form({files, desktop, shell, com, processes}, view, findings) {}
   FakeFileSystem files;
   FakeDesktop desktop;
   FakeShell shell;
   FakeCom com;
   FakeProcesses processes;
   FakeView view;
-  MainForm form{{files, desktop, shell, com, processes}, view};
+  MainForm form;
 
   std::string LogPath() const { return desktop.exe_folder + "\\Tarn Application Information.log"; }
 
-  // The pane's lines; every line must end with CR LF, so a rest without one is marked.
+  // The pane's lines, its report header (a rule, the date line of the fake clock, a rule) as one
+  // "(header)"; every line must end with CR LF, so a rest without one is marked.
   Lines PaneLines() const {
-    Lines lines;
-    const std::string& pane = view.pane.text;
-    std::size_t start = 0;
-    for (std::size_t end; (end = pane.find("\r\n", start)) != std::string::npos; start = end + 2)
-      lines.push_back(pane.substr(start, end - start));
-    if (start < pane.size()) lines.push_back("(no line end) " + pane.substr(start));
-    return lines;
-  }
-  // The report header (a rule, the date line of the fake clock, a rule), then these lines.
-  static Lines WithHeader(const Lines& entries) {
     const std::string rule(80, '=');
-    Lines lines{rule, "Date/Time:  6/12/2026 14:5:9", rule};
-    lines.insert(lines.end(), entries.begin(), entries.end());
+    const std::string header = rule + "\r\nDate/Time:  6/12/2026 14:5:9\r\n" + rule + "\r\n";
+    std::string rest = view.pane.text;
+    if (rest.compare(0, header.size(), header) == 0) rest.replace(0, header.size(), "(header)\r\n");
+    Lines lines;
+    for (std::size_t end; (end = rest.find("\r\n")) != std::string::npos; rest.erase(0, end + 2))
+      lines.push_back(rest.substr(0, end));
+    if (!rest.empty()) lines.push_back("(no line end) " + rest);
     return lines;
-  }
-  // The entries after the report header, which must open the pane.
-  Lines Entries() const {
-    const Lines lines = PaneLines();
-    const Lines header = WithHeader({});
-    if (lines.size() < 3 || !std::equal(header.begin(), header.end(), lines.begin()))
-      return {"(no report header) " + view.pane.text};
-    return Lines(lines.begin() + 3, lines.end());
-  }
-  // Runs a script of these item lines and gives the entries after the header.
-  Lines Run(const Lines& items) {
-    view.items.lines = items;
-    form.Process();
-    return Entries();
   }
 };
 
