@@ -50,16 +50,16 @@ if(TARN_TESTS)
 
   file(GLOB TARN_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
   add_executable(e2e_tests ${TARN_E2E_TESTS})
-  target_link_libraries(e2e_tests PRIVATE tarn_console gtest user32 gdi32 advapi32)
+  target_link_libraries(e2e_tests PRIVATE tarn_console gtest gtest_main user32 gdi32 advapi32)
   target_include_directories(e2e_tests PRIVATE tests src)
   target_link_options(e2e_tests PRIVATE ${TARN_STATIC_LINK})
   add_dependencies(e2e_tests tarninfo tarninfoc)
   include(tests/win32/fixtures/fixtures.cmake)
-  add_test(NAME e2e_tests COMMAND e2e_tests
-           --gtest_output=xml:${TARN_RESULTS}/e2e_tests.xml
-           --exe=Z:$<TARGET_FILE:tarninfo> --console=Z:$<TARGET_FILE:tarninfoc>
-           --reports=${TARN_RESULTS}/tarninfoc-json
-           --cases=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases --fixtures=Z:${TARN_FIXTURE_DIR})
+  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_output=xml:${TARN_RESULTS}/e2e_tests.xml)
+  set_tests_properties(e2e_tests PROPERTIES ENVIRONMENT
+    "TARN_EXE=Z:$<TARGET_FILE:tarninfo>;TARN_CONSOLE=Z:$<TARGET_FILE:tarninfoc>;\
+TARN_CASES=Z:${CMAKE_SOURCE_DIR}/tests/e2e/cases;TARN_FIXTURES=Z:${TARN_FIXTURE_DIR};\
+TARN_REPORTS=${TARN_RESULTS}/tarninfoc-json")
   set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
   set_tests_properties(platform_tests PROPERTIES TIMEOUT 300)
 endif()

@@ -1,6 +1,5 @@
 // Runs every tests/e2e/cases/*.case through the real tarninfoc.exe, and the cases marked [window]
-// through the real tarninfo.exe too; docs/TESTING.md describes the format. Also the end-to-end
-// tests' main(): --exe=, --console=, --cases=, --fixtures= and --reports=, then gtest's own.
+// through the real tarninfo.exe too; docs/TESTING.md describes the format.
 #include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -148,7 +147,7 @@ Lines PlainBoxes(Sections& c) {
 
 void RunThroughWindow(const std::string& name, Sections& c) {
   Laid laid(name, c);
-  RunningTool tool(laid.sandbox.Window(laid.Args(c)));
+  RunningTool tool(laid.sandbox.Run("tarninfo.exe", laid.Args(c)));
   // "browse: FOLDER" the folder browser, the folder chosen, or cancelled when none; a question
   // answered with "ok: ", "cancel: " or "close: " (its close box); else a box, answered with OK.
   static const std::regex kStep("(browse|ok|cancel|close): ?(.*)");
@@ -311,24 +310,3 @@ INSTANTIATE_TEST_SUITE_P(Cases, Case, ::testing::ValuesIn(CaseNames()), [](const
 
 }  // namespace
 }  // namespace tarn::e2e
-
-int main(int argc, char** argv) {
-  ::SetProcessDPIAware();  // pixels as the screen has them, as the tool's
-  tarn::e2e::Options& o = tarn::e2e::options();
-  const std::pair<std::string, std::string*> flags[] = {{"--exe=", &o.exe},
-                                                        {"--console=", &o.console},
-                                                        {"--cases=", &o.cases},
-                                                        {"--fixtures=", &o.fixtures},
-                                                        {"--reports=", &o.reports}};
-  int kept = 1;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    bool taken = false;
-    for (const auto& [flag, value] : flags)
-      if (arg.starts_with(flag)) *value = arg.substr(flag.size()), taken = true;
-    if (!taken) argv[kept++] = argv[i];
-  }
-  argc = kept;
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -34,13 +35,18 @@ bool WaitUntil(Condition done, DWORD timeout_ms = 30000) {
   return true;
 }
 
-// Given on the command line: --exe=, --console=, --cases= (the folder of *.case files),
-// --fixtures=, --reports= (where the JSON reports are kept for the schema check that follows).
+inline std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+// Given by the test's environment (CMakeLists.txt): both exes, the folder of the *.case files, the
+// fixtures' folder, and where the JSON reports are kept for the schema check that follows.
 struct Options {
-  std::string exe, console, cases, fixtures, reports;
+  std::string exe = Env("TARN_EXE"), console = Env("TARN_CONSOLE"), cases = Env("TARN_CASES"),
+              fixtures = Env("TARN_FIXTURES"), reports = Env("TARN_REPORTS");
 };
-inline Options& options() {
-  static Options instance;
+inline const Options& options() {
+  static const Options instance;
   return instance;
 }
 
@@ -79,17 +85,14 @@ class Sandbox {
   Sandbox(const Sandbox&) = delete;
   Sandbox& operator=(const Sandbox&) = delete;
   ~Sandbox() {
-    std::error_code ignored;  // read-only files would stop the clean-up
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_, ignored))
-      ::SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }
   const std::string& dir() const { return dir_; }  // no trailing backslash
   std::string Path(const std::string& file) const { return dir_ + "\\" + file; }
   std::string LogPath() const { return Path("Tarn Application Information.log"); }
-  std::string Window(const std::string& args) const { return Line("tarninfo.exe", args); }
-  std::string Console(const std::string& args) const { return Line("tarninfoc.exe", args); }
-  std::string Line(const std::string& exe, const std::string& args) const {
+  // The command line that starts the folder's copy of `exe` with `args` (none when empty).
+  std::string Run(const char* exe, const std::string& args) const {
     return Quoted(Path(exe)) + (args.empty() ? "" : " " + args);
   }
 
@@ -162,15 +165,9 @@ struct ConsoleRun {
   std::string out, err;
 };
 inline ConsoleRun RunConsole(const Sandbox& sandbox, const std::string& args) {
-  Child console(sandbox.Console(args), sandbox.Path("tarninfoc"));
+  Child console(sandbox.Run("tarninfoc.exe", args), sandbox.Path("tarninfoc"));
   const std::optional<DWORD> code = console.Wait();
   return {code, console.Output(), console.Errors()};
-}
-
-inline std::string ClassName(HWND window) {
-  char name[256] = "";
-  ::GetClassNameA(window, name, sizeof name);
-  return name;
 }
 
 inline std::string WindowText(HWND window) {
@@ -322,23 +319,13 @@ class RunningTool : public Child {
 
  private:
   HWND Find(const char* window_class) const {
-    struct Search {
-      DWORD process_id;
-      const char* window_class;
-      HWND found;
-    } search{process_id(), window_class, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(param);
-          DWORD owner = 0;
-          ::GetWindowThreadProcessId(window, &owner);
-          if (owner == s->process_id && ::IsWindowVisible(window) &&
-              ClassName(window) == s->window_class)
-            s->found = window;
-          return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = nullptr;
+         (window = ::FindWindowExA(nullptr, window, window_class, nullptr));) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(window, &owner);
+      if (owner == process_id() && ::IsWindowVisible(window)) return window;
+    }
+    return nullptr;
   }
 
   HWND main_ = nullptr;

@@ -33,7 +33,7 @@ TEST(Stop, TheWindowsExitDuringARegistrationEndsTheRunAfterItsItemAndSavesTheLog
   Sandbox sandbox("stop-window");
   RegistrationGate gate;
   gate.Open();  // for the start-up's run
-  RunningTool tool(sandbox.Window(SlowScript(sandbox)));
+  RunningTool tool(sandbox.Run("tarninfo.exe", SlowScript(sandbox)));
   tool.WaitForWindowWithoutBoxes();
   const std::optional<std::string> first_run = ReadFile(sandbox.LogPath());
   ASSERT_TRUE(first_run.has_value());
@@ -73,7 +73,7 @@ TEST(Stop, TheWindowsExitDuringARegistrationEndsTheRunAfterItsItemAndSavesTheLog
 TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWithThree) {
   Sandbox sandbox("stop-console");
   RegistrationGate gate;
-  Child console(sandbox.Console(SlowScript(sandbox)), sandbox.Path("tarninfoc"));
+  Child console(sandbox.Run("tarninfoc.exe", SlowScript(sandbox)), sandbox.Path("tarninfoc"));
   ASSERT_TRUE(WaitUntil([&] { return console.Output().ends_with(kWaitingAt); }))
       << console.Output();
   // tarninfoc says when it has taken the key; the registration is still held until then.

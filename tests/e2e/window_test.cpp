@@ -11,6 +11,9 @@
 namespace tarn::e2e {
 namespace {
 
+// Pixels as the screen has them, as the tool's, before any window is measured.
+const bool kDpiAware = ::SetProcessDPIAware();
+
 constexpr char kScript[] = "AppName=Shown\r\nFile=C:\\no-such-file.dll\r\n";
 
 // Twips in a pixel, across and down.
@@ -58,7 +61,7 @@ RECT WindowPlace(HWND window) {
 
 TEST(Window, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsLayoutAndMinimumSize) {
   Sandbox sandbox("window-layout");
-  RunningTool tool(sandbox.Window(""));
+  RunningTool tool(sandbox.Run("tarninfo.exe", ""));
   tool.WaitForWindowWithoutBoxes();
   HWND main = tool.main_window();
   const auto [tx, ty] = Twips();
@@ -99,7 +102,7 @@ TEST(Window, OpensAtFourFifthsOfTheScreenCentredAndKeepsItsLayoutAndMinimumSize)
 TEST(Window, TheKeysReachTheCommandsAndCopyTakesExactlyThePaneOrItsSelection) {
   Sandbox sandbox("window-keys");
   WriteFile(sandbox.Path("a.tarninfo"), kScript);
-  RunningTool tool(sandbox.Window(""));
+  RunningTool tool(sandbox.Run("tarninfo.exe", ""));
   tool.WaitForWindowWithoutBoxes();
   HWND log = tool.Control(IDC_TXT_LOG);
   // Ctrl+O opens the file dialog, where Enter takes the first file (OK is its default button).
@@ -142,7 +145,7 @@ TEST(Window, AReportOfSeveralMegabytesStaysWholeInThePaneAndTheLogFile) {
   std::string script;
   for (int i = 0; i < 12000; ++i) script += "AppName=" + std::to_string(i) + name + "\r\n";
   WriteFile(sandbox.Path("big.tarninfo"), script);
-  RunningTool tool(sandbox.Window(Quoted(sandbox.Path("big.tarninfo"))));
+  RunningTool tool(sandbox.Run("tarninfo.exe", Quoted(sandbox.Path("big.tarninfo"))));
   tool.WaitForWindowWithoutBoxes();
   const std::string pane = tool.LogText();
   EXPECT_NE(pane.find("Application name = 11999" + name + "\r\n\r\n"), std::string::npos);
@@ -160,7 +163,7 @@ TEST(Window, EveryWayThroughTheFileDialogLoadsTheChosenFileOrNothing) {
     WriteFile(sandbox.Path(file) + (std::strchr(file, '.') ? "" : ".tarninfo"),
               std::string("AppName=") + (std::strrchr(file, '\\') ? "Deep" : file) + "\r\n");
   WriteFile(sandbox.Path("start.info"), kScript);
-  RunningTool tool(sandbox.Window(Quoted(sandbox.Path("start.info"))));
+  RunningTool tool(sandbox.Run("tarninfo.exe", Quoted(sandbox.Path("start.info"))));
   tool.WaitForWindowWithoutBoxes();
   const Lines unchanged{"AppName=Shown", "File=C:\\no-such-file.dll"};
   // Each way: an entry of a list (ending with the text given) double-clicked, or a button.
