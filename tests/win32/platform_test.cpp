@@ -1,16 +1,10 @@
 // The Windows side of the platform against the real system, where no end-to-end case reaches:
-// a damaged image, codes without a system message, and the owners of handles and windows.
+// codes without a system message, and the owners of handles and windows.
 #include <windows.h>
 
-#include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <vector>
 
-#include "checks/load_diagnosis.h"
-#include "checks/paths.h"
-#include "services/win32/desktop.h"
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"
 #include "ui/file_dialog.h"
@@ -18,26 +12,6 @@
 
 namespace tarn::win32 {
 namespace {
-
-// Every cut of a real image reads as nothing or as the start of its import list, never as
-// something else: the reader of a failed load's image takes every offset from the file itself.
-TEST(LoadDiagnosis, AnImageCutAnywhereGivesNothingOrThePartBeforeTheCut) {
-  std::ifstream in(CombinePath(GetFilePathOnly(ExePath()), "fixtures\\tarn_needs_absent.dll"),
-                   std::ios::binary);
-  const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::optional<PeImage> whole = ReadPeImage(image);
-  ASSERT_TRUE(whole);
-  EXPECT_NE(std::find(whole->imports.begin(), whole->imports.end(), "tarn_absent.dll"),
-            whole->imports.end());
-  for (std::size_t size = 0; size < image.size(); ++size) {
-    std::optional<PeImage> cut = ReadPeImage(std::string_view(image).substr(0, size));
-    if (!cut) continue;
-    ASSERT_EQ(cut->machine, whole->machine) << size;
-    ASSERT_LE(cut->imports.size(), whole->imports.size()) << size;
-    ASSERT_TRUE(std::equal(cut->imports.begin(), cut->imports.end(), whole->imports.begin()))
-        << size;
-  }
-}
 
 TEST(SystemError, EveryCodeGetsADescriptionAndIsKeptBesideIt) {
   // Codes this Wine has no message for still get a text.
