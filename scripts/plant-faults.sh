@@ -17,6 +17,7 @@ log=$(mktemp)
 suites() {  # prints the first suite that fails, or nothing
   scripts/build.sh native >"$log" 2>&1 || { echo "native build"; return; }
   timeout 120 build/native/core_tests >"$log" 2>&1 || { echo "core tests"; return; }
+  scripts/fuzz.sh 0 >"$log" 2>&1 || { echo "fuzz seeds"; return; }
   scripts/build.sh win64 >"$log" 2>&1 || { echo "win64 build"; return; }
   # The Windows suites as the test command runs them, with their flags from CMake; gtest takes
   # its flags from the environment too, so each stops at its first failure.
