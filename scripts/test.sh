@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs every test: the core's unit tests (native, under AddressSanitizer and UBSan), the Windows
 # tests and the end-to-end tests of tarninfo.exe and tarninfoc.exe under Wine, the build checks,
-# and 20 s of fuzzing. Ends with the line "N passed, N failed" counting all of them.
+# and 20 s of fuzzing for each fuzz target. Ends with the line "N passed, N failed" counting all
+# of them.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -95,7 +96,7 @@ for exe in tarninfo tarninfoc; do
 done
 
 [ -x build/native/core_tests ] && run_ctest build/native
-check "fuzzing of the loader and the runner, 20 s" scripts/fuzz.sh 20
+check "fuzzing of the loader and the runner and of the PE reader, 20 s each" scripts/fuzz.sh 20
 
 if [ -x build/win64/tarninfo.exe ]; then
   wine_env_start "$root/build/win64" own-display
