@@ -29,6 +29,8 @@ wine_env_start() {
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
+  # A network share for the tests, \\tarn\share, as Wine maps one.
+  mkdir -p "$WINEPREFIX/dosdevices/unc/tarn/share"
   # The screen's dots per inch as TARN_DPI asks (96 unless set), read by each program at its start.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TARN_DPI:-96}" /f \
     >/dev/null 2>&1 </dev/null

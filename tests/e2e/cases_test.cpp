@@ -101,7 +101,7 @@ void SetLocalTime(const std::string& path, const std::string& time) {
 // A case's folder with its files, its info file and its locks, for one run.
 struct Laid {
   Laid(const std::string& name, Sections& c)
-      : sandbox(name),
+      : sandbox(name, c.count("share") > 0),
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
@@ -174,6 +174,19 @@ void RunThroughWindow(const std::string& name, Sections& c) {
   EXPECT_EQ(WindowText(tool.main_window()), "Tarn Application Information");
   const std::string log_path = laid.sandbox.LogPath();
   for (const std::string& action : c["after"]) {
+    if (action == "open") {  // the file dialog, answered with OK: a file is loaded
+      const Lines before = tool.Items();
+      tool.Click(IDC_CMD_OPEN);
+      HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS);
+      ASSERT_NE(dialog, nullptr) << "no file dialog";
+      if (c.count("share")) {
+        EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_DRV_DRIVE, CB_GETCURSEL, 0, 0), CB_ERR)
+            << "a drive is selected for a folder on a share";
+      }
+      tool.Press(dialog, IDOK);
+      EXPECT_TRUE(WaitUntil([&] { return tool.Items() != before; })) << action;
+      continue;
+    }
     ASSERT_EQ(action, "get-info");  // a run, which ends with the save of its log
     const std::optional<std::string> before = ReadFile(log_path);
     tool.Click(IDC_CMD_GET_INFO);
@@ -296,7 +309,7 @@ TEST_P(Case, GivesTheExpectedReportLogBoxesAndExitCode) {
   for (const auto& [name, lines] : c)
     ASSERT_TRUE(std::regex_match(name, std::regex("files|locked|info|info raw|args|boxes|after|"
                                                   "items|get-info|log|pane|exit|window|stderr|"
-                                                  "json|runs")))
+                                                  "json|runs|share")))
         << "unknown section [" << name << "]";
   ASSERT_TRUE(c.count("window") || c.count("exit"))
       << "a case runs in the window, the console or both";

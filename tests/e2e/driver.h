@@ -71,10 +71,12 @@ inline std::optional<std::string> ReadFile(const std::string& path) {
 }
 
 // A new folder under C:\tarn-tests (not under %TEMP%, a hidden folder that the shell's folder
-// browser does not show) with copies of both exes, removed with everything in it at the end.
+// browser does not show), or on the share \\tarn\share, with copies of both exes, removed with
+// everything in it at the end.
 class Sandbox {
  public:
-  explicit Sandbox(const std::string& name) : dir_("C:\\tarn-tests\\" + name) {
+  explicit Sandbox(const std::string& name, bool on_share = false)
+      : dir_((on_share ? "\\\\tarn\\share\\" : "C:\\tarn-tests\\") + name) {
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
     std::filesystem::create_directories(dir_);

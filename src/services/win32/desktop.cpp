@@ -119,10 +119,16 @@ std::string ExePath() {
     if (length == 0) ThrowLastError();
     if (length < path.size()) {
       path.resize(length);
-      return path;
+      break;
     }
     path.resize(path.size() * 2);
   }
+  // The path in the form that every other call takes: a program started from a share may be
+  // given its path as \\?\UNC\server\share\..., or by Wine as UNC\server\share\...
+  for (const std::string_view prefix : {"\\\\?\\UNC\\", "UNC\\"}) {
+    if (path.starts_with(prefix)) return "\\\\" + path.substr(prefix.size());
+  }
+  return path;
 }
 
 }  // namespace tarn::win32
