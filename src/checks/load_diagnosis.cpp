@@ -9,6 +9,8 @@
 namespace tarn {
 namespace {
 
+constexpr std::size_t kMaxName = 255;  // the longest file name Windows allows
+
 // Little-endian fields at offsets that the file itself gives: every read is checked against the
 // end, so a damaged file gives nothing rather than a read past the bytes.
 class Bytes {
@@ -26,12 +28,15 @@ class Bytes {
     return value;
   }
 
-  // The zero-ended text at `offset`, or nothing when it runs to the end.
-  std::optional<std::string> Text(std::uint64_t offset) const {
+  // The zero-ended name at `offset`, or nothing when it runs to the end or is longer than any
+  // file name: a damaged table whose entries all point at one long run of bytes would otherwise
+  // copy that run once for each entry.
+  std::optional<std::string> Name(std::uint64_t offset) const {
     if (offset >= bytes_.size()) return std::nullopt;
-    std::size_t end = bytes_.find('\0', offset);
+    const std::string_view name = bytes_.substr(offset, kMaxName + 1);
+    const std::size_t end = name.find('\0');
     if (end == std::string_view::npos) return std::nullopt;
-    return std::string(bytes_.substr(offset, end - offset));
+    return std::string(name.substr(0, end));
   }
 
  private:
@@ -121,7 +126,7 @@ std::optional<PeImage> ReadPeImage(std::string_view bytes) {
     if (!name || !thunks) return std::nullopt;
     if (*name == 0 && *thunks == 0) break;
     std::optional<std::uint64_t> at = FileOffset(sections, *name);
-    std::optional<std::string> dll = at ? file.Text(*at) : std::nullopt;
+    std::optional<std::string> dll = at ? file.Name(*at) : std::nullopt;
     if (!dll || image.imports.size() == kMaxImports) return std::nullopt;
     image.imports.push_back(std::move(*dll));
   }

@@ -9,6 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::optional<tarn::PeImage> whole = tarn::ReadPeImage(bytes);
+  // A name longer than any file name is no DLL's; taking it would copy it for every entry.
+  if (whole && std::any_of(whole->imports.begin(), whole->imports.end(),
+                           [](const std::string& name) { return name.size() > 255; }))
+    __builtin_trap();
   // Every offset is taken from the file, so a file cut short can lose the end of its import list
   // but never read as another image. Each cut is a copy of its own length, so that a read past
   // the cut is one past a heap block for AddressSanitizer, not a read of the bytes that follow.
