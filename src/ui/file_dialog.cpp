@@ -154,12 +154,13 @@ void FileDialogWindow::SetCaption(std::string_view caption) {
 
 void FileDialogWindow::SetDrive(std::string_view drive) {
   HWND drives = Control(IDC_DRV_DRIVE);
-  // A folder on a network share has no drive: none is selected until the user picks one.
-  if (drive.empty()) {
+  // A folder on a network share (\\server\share) has no drive: none is selected until the user
+  // picks one.
+  if (drive.size() < 2 || drive[1] != ':') {
     ::SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     return;
   }
-  const std::string name{AsciiLower(drive[0]), drive.size() > 1 ? drive[1] : '\0'};
+  const std::string name{AsciiLower(drive[0]), ':'};
   const LRESULT index = ::SendMessageA(drives, CB_FINDSTRING, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(name.c_str()));
   if (index == CB_ERR) throw Failure(std::string(text::kDeviceUnavailable));

@@ -22,7 +22,8 @@ class FileDialogWindow {
   HWND hwnd() const { return hwnd_; }
   void SetCaption(std::string_view caption);
   // Selects the drive of the first two characters ("C:") and runs the drive list's change
-  // reaction, or selects none when `drive` is empty. Throws when the drive list has no such drive.
+  // reaction, or selects none when they name no drive. Throws when the drive list has no such
+  // drive.
   void SetDrive(std::string_view drive);
   // Moves the folder list to `path` and runs its change reaction. Throws when it cannot be read.
   void SetFolderPath(std::string_view path);

@@ -272,8 +272,7 @@ std::string MainWindow::FileDialog(std::string_view extension, std::string_view 
               start_folder = desktop_.ExeFolder();
             // A drive alone ("C:", the folder of a file in a root) stands for its root.
             if (start_folder.size() == 2 && start_folder[1] == ':') start_folder += '\\';
-            const bool on_drive = start_folder.size() >= 2 && start_folder[1] == ':';
-            dialog->SetDrive(on_drive ? start_folder.substr(0, 2) : std::string());
+            dialog->SetDrive(start_folder.substr(0, 2));
             dialog->SetFolderPath(start_folder);
             dialog->SetPattern("*." + std::string(extension));
             dialog->ShowModal();
