@@ -137,6 +137,14 @@ struct Laid {
   std::vector<HANDLE> locks;
 };
 
+// The log file beside the exe, which exists only where the case gives its lines.
+std::optional<std::string> ExpectLogFile(Laid& laid, Sections& c) {
+  const std::optional<std::string> log = ReadFile(laid.sandbox.LogPath());
+  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
+  if (log && c.count("log")) ExpectLines(c["log"], *log, laid.values, "log file");
+  return log;
+}
+
 // The texts of the boxes that are no questions, which tarninfoc writes to standard error.
 Lines PlainBoxes(Sections& c) {
   Lines texts;
@@ -164,10 +172,12 @@ void RunThroughWindow(const std::string& name, Sections& c) {
     EXPECT_EQ(box->title, "Tarn Application Information");
     EXPECT_EQ(box->text, Unescape(Expand(text, laid.values)));
     EXPECT_EQ(box->question, answer) << "a question has OK and Cancel, a box only OK";
-    if (how == "close")
-      ::PostMessageA(box->hwnd, WM_CLOSE, 0, 0), WaitUntil([&] { return !::IsWindow(box->hwnd); });
-    else
+    if (how == "close") {
+      ::PostMessageA(box->hwnd, WM_CLOSE, 0, 0);
+      EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->hwnd); })) << expected;
+    } else {
       tool.Press(box->hwnd, how == "cancel" ? IDCANCEL : IDOK);
+    }
   }
   tool.WaitForWindowWithoutBoxes();
   ASSERT_NE(tool.main_window(), nullptr);
@@ -203,9 +213,7 @@ void RunThroughWindow(const std::string& name, Sections& c) {
               c["get-info"] == Lines{"enabled"});
   }
   const std::string pane = tool.LogText();
-  const std::optional<std::string> log = ReadFile(log_path);
-  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
-  if (log && c.count("log")) ExpectLines(c["log"], *log, laid.values, "log file");
+  const std::optional<std::string> log = ExpectLogFile(laid, c);
   if (c.count("pane"))
     ExpectLines(c["pane"], pane + "\r\n", laid.values, "log pane");
   else  // each save writes the pane's text and one more line break
@@ -223,11 +231,11 @@ void ExpectJson(const std::string& name, const std::string& out, const Lines& ex
   WriteFile(options().reports + "\\" + name + ".json", out);
   const nlohmann::json report = nlohmann::json::parse(out, nullptr, false);
   ASSERT_TRUE(report.is_object()) << out;
+  // Backslashes of the expanded paths doubled, as JSON writes them.
+  Values escaped = values;
+  for (auto& [key, value] : escaped)
+    value = std::regex_replace(value, std::regex(R"(\\)"), R"(\\)");
   auto parse = [&](const std::string& line) {
-    // Backslashes of the expanded paths doubled, as JSON writes them.
-    Values escaped = values;
-    for (auto& [key, value] : escaped)
-      value = std::regex_replace(value, std::regex(R"(\\)"), R"(\\)");
     return nlohmann::json::parse(Expand(line, escaped));
   };
   const nlohmann::json document = parse(expected.at(0));
@@ -265,9 +273,7 @@ void RunThroughConsole(const std::string& name, Sections& c) {
   ExpectLines(report, run.out, laid.values, "standard output");
   ExpectLines(c.count("stderr") ? c["stderr"] : PlainBoxes(c), run.err, laid.values,
               "standard error");
-  const std::optional<std::string> log = ReadFile(laid.sandbox.LogPath());
-  EXPECT_EQ(log.has_value(), c.count("log") > 0) << "a log file beside the exe";
-  if (log && c.count("log")) ExpectLines(c["log"], *log, laid.values, "log file");
+  const std::optional<std::string> log = ExpectLogFile(laid, c);
 
   if (c.count("json")) {
     const ConsoleRun json = RunConsole(laid.sandbox, "/json /nolog " + args);
