@@ -32,8 +32,10 @@ wine_env_start() {
   # A network share for the tests, \\tarn\share, as Wine maps one.
   mkdir -p "$WINEPREFIX/dosdevices/unc/tarn/share"
   # The screen's dots per inch as TARN_DPI asks (96 unless set), read by each program at its start.
+  # The server is ended, not waited for: a persistent one left by an earlier run never ends.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TARN_DPI:-96}" /f \
     >/dev/null 2>&1 </dev/null
+  wineserver -k 2>/dev/null
   wineserver -w
   # A persistent server, and one throw-away program first: the services Wine starts with the
   # first program inherit its output, and a runner waiting on that output would never finish.
