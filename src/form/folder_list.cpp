@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "services/ascii_case.h"
 
 namespace tarn {

@@ -1,6 +1,6 @@
 // The log: every report line reaches the pane through LogEntry; SaveLog and the copy commands
 // take it out again.
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "form/main_form.h"
 #include "services/texts.h"
 

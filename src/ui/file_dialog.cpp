@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "form/folder_list.h"
 #include "services/ascii_case.h"
 #include "services/failure.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <utility>
 
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "services/texts.h"
 #include "ui/file_dialog.h"
 #include "ui/resource.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "checks/load_diagnosis.h"
+#include "services/load_diagnosis.h"
 #include "native/fakes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

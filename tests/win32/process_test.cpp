@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "services/win32/desktop.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"

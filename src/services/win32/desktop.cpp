@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "services/texts.h"
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"

@@ -4,7 +4,7 @@
 
 #include <objbase.h>
 
-#include "checks/load_diagnosis.h"
+#include "services/load_diagnosis.h"
 #include "services/win32/code_page.h"
 
 namespace tarn::win32 {

@@ -1,9 +1,9 @@
-#include "checks/load_diagnosis.h"
+#include "services/load_diagnosis.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "checks/paths.h"
+#include "services/paths.h"
 #include "services/ascii_case.h"
 
 namespace tarn {
