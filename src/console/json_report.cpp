@@ -1,5 +1,6 @@
 #include "console/json_report.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -22,6 +23,27 @@ std::string Dump(const JsonReport::Json& value) {
 std::string ItemsLine(std::string_view array) {
   std::string line = "\n" + std::string(kIndent, ' ') + "\"";
   return line.append(field::kItems).append("\": ").append(array);
+}
+
+std::string_view FailureName(RegistrationFailure failure) {
+  switch (failure) {
+    case RegistrationFailure::kArguments:
+      return field::kFailureArguments;
+    case RegistrationFailure::kOle:
+      return field::kFailureOle;
+    case RegistrationFailure::kLoad:
+      return field::kFailureLoad;
+    case RegistrationFailure::kEntryPoint:
+      return field::kFailureEntryPoint;
+    case RegistrationFailure::kServer:
+      return field::kFailureServer;
+    case RegistrationFailure::kNotStarted:
+      return field::kFailureNotStarted;
+    case RegistrationFailure::kNone:
+    case RegistrationFailure::kOther:
+      break;
+  }
+  return field::kFailureOther;
 }
 
 constexpr std::string_view kItemIndent = "    ";  // an item's depth in the document
@@ -102,6 +124,7 @@ void JsonReport::LineBegun(int line, std::string_view text) noexcept {
   failed_ = did_something_ = false;
   value_.clear();
   type_.clear();
+  registration_.reset();
   if (!keep_items_) return;
   try {
     // One object for every line, which keeps its room for the fields from line to line.
@@ -197,41 +220,84 @@ void JsonReport::TypeLibrary(std::string_view text, bool read) noexcept {
   });
 }
 
+void JsonReport::Tell(std::initializer_list<std::string_view> parts) {
+  if (!tell_) return;
+  std::string line = value_;
+  for (std::string_view part : parts) line.append(part);
+  tell_(line);
+}
+
 void JsonReport::Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field,
-                         std::string_view loader_name) {
+                         bool loaders_as_list, std::string_view loader_text) {
   if (!diagnosis.file_machine.empty()) {
+    std::string loaders;
+    for (const std::string& machine : diagnosis.loader_machines)
+      loaders.append(loaders.empty() ? "" : text::kReasonAnd).append(machine);
     OnItem([&](Json& item) {
-      item[field::kMachine] = {{field::kMachineFile, diagnosis.file_machine},
-                               {loader_field, diagnosis.loader_machine}};
+      const Json& names = diagnosis.loader_machines;
+      item[field::kMachine] = {
+          {field::kMachineFile, diagnosis.file_machine},
+          {loader_field, loaders_as_list || names.empty() ? names : names.front()}};
     });
-    if (tell_) {
-      std::string line = value_;
-      line.append(text::kReasonFileIsFor).append(diagnosis.file_machine);
-      line.append(loader_name).append(diagnosis.loader_machine);
-      tell_(line);
-    }
+    Tell({text::kReasonFileIsFor, diagnosis.file_machine, loader_text, loaders});
   }
   if (diagnosis.missing_dependencies.empty()) return;
   OnItem([&](Json& item) {
     Json& missing = item[field::kMissingDependencies] = Json::array();
     for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
   });
-  for (const std::string& dll : diagnosis.missing_dependencies) {
-    if (!tell_) continue;
-    std::string line = value_;
-    line.append(text::kReasonImports).append(dll).append(text::kReasonNotFound);
-    tell_(line);
-  }
+  for (const std::string& dll : diagnosis.missing_dependencies)
+    Tell({text::kReasonImports, dll, text::kReasonNotFound});
+}
+
+void JsonReport::RegistrationEnded(std::int32_t exit_code, bool started) noexcept {
+  registration_ = {exit_code, started};
 }
 
 void JsonReport::Registered(bool registered) noexcept {
   OnItem([&](Json& item) { item[field::kRegistered] = registered; });
-  if (registered) return;
-  failed_ = true;
+  if (!registered) failed_ = true;
+  if (!registration_) return;  // RegSvr32 was not run: the report says why
   try {
-    Explain(diagnostics_.ExplainRegistration(value_), field::kMachineRegSvr32,
-            text::kReasonRegSvr32IsFor);
+    ExplainRegistration(registration_->first, registration_->second);
   } catch (...) {
+  }
+}
+
+void JsonReport::ExplainRegistration(std::int32_t exit_code, bool started) {
+  using enum RegistrationFailure;
+  const RegistrationFailure failure = RegistrationFailureOf(exit_code, started);
+  std::string program = diagnostics_.RegistrationTool();
+  const bool elevated = failure == kServer && diagnostics_.Elevated();
+  OnItem([&](Json& item) {
+    Json& regsvr32 = item[field::kRegSvr32] = Json::object();
+    regsvr32[field::kProgram] = program.empty() ? Json(nullptr) : Json(Utf8(program));
+    regsvr32[field::kExitCode] = started ? Json(exit_code) : Json(nullptr);
+    if (failure != kNone) regsvr32[field::kFailure] = FailureName(failure);
+    if (failure == kServer) regsvr32[field::kElevated] = elevated;
+  });
+  if (program.empty()) program = text::kRegSvr32;
+  const std::string prefix = ": " + program;
+  switch (failure) {
+    case kNone:
+      return;
+    case kArguments:
+      return Tell({prefix, text::kReasonArguments});
+    case kOle:
+      return Tell({prefix, text::kReasonOle});
+    case kLoad:
+      Tell({prefix, text::kReasonLoad});
+      return Explain(diagnostics_.ExplainRegistration(value_), field::kRegSvr32, true,
+                     text::kReasonRegSvr32Only);
+    case kEntryPoint:
+      return Tell({prefix, text::kReasonEntryPoint});
+    case kServer:
+      return Tell(
+          {text::kReasonServer, elevated ? text::kReasonElevated : text::kReasonNotElevated});
+    case kNotStarted:
+      return Tell({text::kReasonNotStarted});
+    case kOther:
+      return Tell({prefix, text::kReasonOther, std::to_string(exit_code)});
   }
 }
 
@@ -242,8 +308,21 @@ void JsonReport::Created(bool created, std::string_view description) noexcept {
   });
   if (created) return;
   failed_ = true;
+  if (value_.empty()) return;  // no class to look for
   try {
-    Explain(diagnostics_.ExplainCreation(value_), field::kMachineLoader, text::kReasonLoaderIsFor);
+    const CreationDiagnosis diagnosis = diagnostics_.ExplainCreation(value_);
+    OnItem([&](Json& item) { item[field::kRegisteredFor] = diagnosis.registered_for; });
+    std::string views;
+    for (const std::string& view : diagnosis.registered_for)
+      views.append(views.empty() ? "" : text::kReasonAnd).append(view);
+    if (diagnosis.registered_for.empty()) {
+      Tell({text::kReasonNoClass});
+    } else if (!diagnosis.loader_view.empty() &&
+               std::find(diagnosis.registered_for.begin(), diagnosis.registered_for.end(),
+                         diagnosis.loader_view) == diagnosis.registered_for.end()) {
+      Tell({text::kReasonRegisteredFor, views, text::kReasonLoaderIsFor, diagnosis.loader_view});
+    }
+    Explain(diagnosis.server, field::kMachineLoader, false, text::kReasonLoaderIsFor);
   } catch (...) {
   }
 }

@@ -3,11 +3,14 @@
 // creation, and the exit code the run earns.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "form/findings.h"
 #include "services/diagnostics.h"
@@ -47,6 +50,7 @@ class JsonReport final : public Findings {
   void Modified(const LocalDateTime& when) noexcept override;
   void Version(std::string_view version) noexcept override;
   void TypeLibrary(std::string_view text, bool read) noexcept override;
+  void RegistrationEnded(std::int32_t exit_code, bool started) noexcept override;
   void Registered(bool registered) noexcept override;
   void Created(bool created, std::string_view description) noexcept override;
   void FolderChosen(std::string_view folder) noexcept override;
@@ -59,8 +63,11 @@ class JsonReport final : public Findings {
   // Sets a field of the current line's item, if there is one; a failure loses the field only.
   template <typename Fill>
   void OnItem(Fill&& fill) noexcept;
-  void Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field,
-               std::string_view loader_name);
+  // Gives the reasons to the item and, one line each after the item's value, to `tell_`.
+  void Tell(std::initializer_list<std::string_view> parts);
+  void Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field, bool loaders_as_list,
+               std::string_view loader_text);
+  void ExplainRegistration(std::int32_t exit_code, bool started);
 
   Diagnostics& diagnostics_;
   std::function<std::string(std::string_view)> to_utf8_;
@@ -78,8 +85,10 @@ class JsonReport final : public Findings {
   bool in_line_ = false;
   Json item_ = Json::object();  // the current line's, until it ends
   bool has_item_ = false;
-  std::string type_;     // the current line's item type, when it has one
-  std::string value_;    // the current line's value, in the system's code page
+  std::string type_;   // the current line's item type, when it has one
+  std::string value_;  // the current line's value, in the system's code page
+  // RegSvr32's exit code on the current line, and whether it was started at all.
+  std::optional<std::pair<std::int32_t, bool>> registration_;
   bool failed_ = false;  // the current line's item has not passed
   bool did_something_ = false;
   int passed_count_ = 0, failed_count_ = 0;

@@ -1,31 +1,78 @@
-// Why a component would not register, or a class's server could not be created: the two classic
-// causes, found without loading the file. Asked only after a failure, and only by the console
-// edition's report; the window's report never shows them.
+// Why a component would not register, or a class's object could not be created, found without
+// loading the file. Asked only after a failure, and only by the console edition's report; the
+// window's report never shows them.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarn {
 
 struct LoadDiagnosis {
-  // The PE machine of the file and of the process that tried to load it ("x86", "x64",
-  // "arm64", or the machine word in hexadecimal); both empty unless they differ.
+  // The PE machine of the file ("x86", "x64", "arm64", or the machine word in hexadecimal) and
+  // the machines of the loaders that could have loaded it; both empty unless the file's machine
+  // is none of those.
   std::string file_machine;
-  std::string loader_machine;
+  std::vector<std::string> loader_machines;
   // The DLLs the file imports, directly, that the loader's search order does not find.
   std::vector<std::string> missing_dependencies;
-
-  bool Empty() const { return file_machine.empty() && missing_dependencies.empty(); }
 };
+
+struct CreationDiagnosis {
+  // The registry views ("x64", "x86") in which the class has a server registered.
+  std::vector<std::string> registered_for;
+  // The view that this process reads.
+  std::string loader_view;
+  // Its in-process server, loaded into this process.
+  LoadDiagnosis server;
+};
+
+// What RegSvr32's exit code means; the codes are the same on every Windows and under Wine.
+enum class RegistrationFailure {
+  kNone,        // 0: registered
+  kArguments,   // 1: bad arguments
+  kOle,         // 2: OLE could not start
+  kLoad,        // 3: the file could not be loaded
+  kEntryPoint,  // 4: no DllRegisterServer: not a self-registering component
+  kServer,      // 5: DllRegisterServer failed, most often access denied without elevation
+  kNotStarted,  // RegSvr32 itself could not be started
+  kOther,
+};
+constexpr RegistrationFailure RegistrationFailureOf(std::int32_t exit_code, bool started) {
+  if (!started) return RegistrationFailure::kNotStarted;
+  switch (exit_code) {
+    case 0:
+      return RegistrationFailure::kNone;
+    case 1:
+      return RegistrationFailure::kArguments;
+    case 2:
+      return RegistrationFailure::kOle;
+    case 3:
+      return RegistrationFailure::kLoad;
+    case 4:
+      return RegistrationFailure::kEntryPoint;
+    case 5:
+      return RegistrationFailure::kServer;
+    default:
+      return RegistrationFailure::kOther;
+  }
+}
 
 class Diagnostics {
  public:
-  // A component file that the registration tool failed to register; the loader is that tool.
+  // The RegSvr32 that a registration starts, found as the system finds the program; empty when
+  // there is none.
+  virtual std::string RegistrationTool() = 0;
+  // Whether this process runs elevated: the RegSvr32 it starts has its token.
+  virtual bool Elevated() = 0;
+  // A component file that RegSvr32 could not load. Its machine is named only when no RegSvr32
+  // of that machine exists on this Windows: otherwise RegSvr32 hands it to its twin.
   virtual LoadDiagnosis ExplainRegistration(const std::string& path) = 0;
-  // A programmatic identifier whose object could not be created: its registered in-process
-  // server, the loader being this process. Empty when it names no server file.
-  virtual LoadDiagnosis ExplainCreation(const std::string& prog_id) = 0;
+  // A programmatic identifier whose object could not be created: the registry views that hold
+  // its class, and its in-process server, the loader being this process.
+  virtual CreationDiagnosis ExplainCreation(const std::string& prog_id) = 0;
 
  protected:
   ~Diagnostics() = default;

@@ -149,8 +149,8 @@ std::string MachineName(std::uint16_t machine) {
   }
 }
 
-LoadDiagnosis Diagnose(FileSystem& files, const std::string& path, std::uint16_t loader_machine,
-                       const DllSearch& search) {
+LoadDiagnosis Diagnose(FileSystem& files, const std::string& path,
+                       const std::vector<std::uint16_t>& loader_machines, const DllSearch& search) {
   LoadDiagnosis diagnosis;
   std::optional<PeImage> image;
   try {
@@ -158,9 +158,11 @@ LoadDiagnosis Diagnose(FileSystem& files, const std::string& path, std::uint16_t
   } catch (const Failure&) {
   }
   if (!image) return diagnosis;
-  if (image->machine != loader_machine) {
+  if (std::find(loader_machines.begin(), loader_machines.end(), image->machine) ==
+      loader_machines.end()) {
     diagnosis.file_machine = MachineName(image->machine);
-    diagnosis.loader_machine = MachineName(loader_machine);
+    for (std::uint16_t loader : loader_machines)
+      diagnosis.loader_machines.push_back(MachineName(loader));
   }
   std::vector<std::string> folders{GetFilePathOnly(path)};
   folders.insert(folders.end(), search.folders.begin(), search.folders.end());

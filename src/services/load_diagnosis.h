@@ -40,10 +40,10 @@ struct DllSearch {
   std::vector<std::string> folders;
 };
 
-// The diagnosis of the file at `path` for a loader of machine `loader_machine`; the file's own
-// folder is searched before `search`'s folders, as for a DLL loaded by its full path. Empty when
-// the file cannot be read or is no PE image.
-LoadDiagnosis Diagnose(FileSystem& files, const std::string& path, std::uint16_t loader_machine,
-                       const DllSearch& search);
+// The diagnosis of the file at `path` for loaders of the machines `loader_machines`; the file's
+// own folder is searched before `search`'s folders, as for a DLL loaded by its full path. Empty
+// when the file cannot be read or is no PE image.
+LoadDiagnosis Diagnose(FileSystem& files, const std::string& path,
+                       const std::vector<std::uint16_t>& loader_machines, const DllSearch& search);
 
 }  // namespace tarn

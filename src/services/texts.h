@@ -147,12 +147,30 @@ inline constexpr std::string_view kFolderNeedsPath =
 inline constexpr std::string_view kFolderNotFound = "tarninfoc: no such folder for /folder: ";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
 inline constexpr std::string_view kStopping = "tarninfoc: stopping after the current item";
-// The reasons behind a failed registration or creation, one line each.
+// The reasons behind a failed registration or creation, one line each, after the item's value
+// and, for a registration, the RegSvr32 that ran.
+inline constexpr std::string_view kRegSvr32 = "RegSvr32";
+inline constexpr std::string_view kReasonArguments = " refused its arguments (exit code 1)";
+inline constexpr std::string_view kReasonOle = " could not start OLE (exit code 2)";
+inline constexpr std::string_view kReasonLoad = " could not load the file (exit code 3)";
+inline constexpr std::string_view kReasonEntryPoint =
+    " found no DllRegisterServer in the file: it is no self-registering component (exit code 4)";
+inline constexpr std::string_view kReasonServer =
+    ": the component's DllRegisterServer failed (exit code 5)";
+inline constexpr std::string_view kReasonNotElevated =
+    "; this program is not elevated: run it as administrator";
+inline constexpr std::string_view kReasonElevated = "; this program is elevated";
+inline constexpr std::string_view kReasonNotStarted = ": RegSvr32 could not be started";
+inline constexpr std::string_view kReasonOther = " ended with exit code ";
 inline constexpr std::string_view kReasonFileIsFor = ": the file is for ";
-inline constexpr std::string_view kReasonRegSvr32IsFor = ", the RegSvr32 that ran is for ";
+inline constexpr std::string_view kReasonRegSvr32Only =
+    ", and this Windows has a RegSvr32 only for ";
 inline constexpr std::string_view kReasonLoaderIsFor = ", this program is for ";
+inline constexpr std::string_view kReasonAnd = " and ";
 inline constexpr std::string_view kReasonImports = ": imports ";
 inline constexpr std::string_view kReasonNotFound = ", which the loader cannot find";
+inline constexpr std::string_view kReasonNoClass = ": the class is registered in no registry view";
+inline constexpr std::string_view kReasonRegisteredFor = ": the class is registered only for ";
 // The JSON report's names, as docs/tarninfoc-report.schema.json describes them.
 namespace json {
 inline constexpr std::string_view kTool = "tool";
@@ -195,7 +213,18 @@ inline constexpr std::string_view kChosen = "chosen";
 inline constexpr std::string_view kError = "error";
 inline constexpr std::string_view kMachine = "machine";
 inline constexpr std::string_view kMachineFile = "file";
-inline constexpr std::string_view kMachineRegSvr32 = "regsvr32";
+inline constexpr std::string_view kRegSvr32 = "regsvr32";
+inline constexpr std::string_view kProgram = "program";
+inline constexpr std::string_view kFailure = "failure";
+inline constexpr std::string_view kFailureArguments = "arguments";
+inline constexpr std::string_view kFailureOle = "ole";
+inline constexpr std::string_view kFailureLoad = "load";
+inline constexpr std::string_view kFailureEntryPoint = "entryPoint";
+inline constexpr std::string_view kFailureServer = "server";
+inline constexpr std::string_view kFailureNotStarted = "notStarted";
+inline constexpr std::string_view kFailureOther = "other";
+inline constexpr std::string_view kElevated = "elevated";
+inline constexpr std::string_view kRegisteredFor = "registeredFor";
 inline constexpr std::string_view kMachineLoader = "loader";
 inline constexpr std::string_view kMissingDependencies = "missingDependencies";
 }  // namespace json

@@ -105,15 +105,37 @@ struct Laid {
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
-    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME an empty file.
+    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE;
+    // NAME an empty file.
     for (const std::string& line : c["files"]) {
-      const std::size_t at = line.find(" @ "), eq = line.find(" = ");
-      const std::string path = sandbox.Path(line.substr(0, std::min(at, eq)));
+      const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
+      const std::string path = sandbox.Path(line.substr(0, std::min({at, eq, from})));
       if (line.back() == '/')
         EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
+      else if (from != std::string::npos)
+        EXPECT_TRUE(::CopyFileA(Expand(line.substr(from + 3), values).c_str(), path.c_str(), FALSE))
+            << line;
       else
         WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
       if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
+    }
+    // Commands that set the machine up, such as a registry entry; each must succeed.
+    for (const std::string& command : c["setup"]) {
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      startup.dwFlags = STARTF_USESTDHANDLES;  // and none: what it says is not the tool's
+      PROCESS_INFORMATION started{};
+      std::string line = Expand(command, values);
+      if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started)) {
+        ADD_FAILURE() << "cannot start " << command;
+        continue;
+      }
+      DWORD code = 1;
+      EXPECT_EQ(::WaitForSingleObject(started.hProcess, 60000), WAIT_OBJECT_0) << command;
+      EXPECT_TRUE(::GetExitCodeProcess(started.hProcess, &code) && code == 0) << command;
+      ::CloseHandle(started.hThread);
+      ::CloseHandle(started.hProcess);
     }
     for (const std::string& name : c["locked"]) {
       locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -315,7 +337,7 @@ TEST_P(Case, GivesTheExpectedReportLogBoxesAndExitCode) {
   for (const auto& [name, lines] : c)
     ASSERT_TRUE(std::regex_match(name, std::regex("files|locked|info|info raw|args|boxes|after|"
                                                   "items|get-info|log|pane|exit|window|stderr|"
-                                                  "json|runs|share")))
+                                                  "json|runs|share|setup")))
         << "unknown section [" << name << "]";
   ASSERT_TRUE(c.count("window") || c.count("exit"))
       << "a case runs in the window, the console or both";

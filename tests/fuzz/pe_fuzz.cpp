@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.folders.insert("C:\\Windows\\user32.dll");
   const tarn::DllSearch search{{"ntdll.dll"}, {"", "C:\\Windows"}};
   const tarn::LoadDiagnosis diagnosis =
-      tarn::Diagnose(files, "C:\\App\\c.dll", tarn::kMachineX64, search);
+      tarn::Diagnose(files, "C:\\App\\c.dll", {tarn::kMachineX64}, search);
   // The component's own folder is searched whatever the search holds: what lies there is found.
   const std::vector<std::string>& missing = diagnosis.missing_dependencies;
   if (std::count(missing.begin(), missing.end(), "kernel32.dll")) __builtin_trap();

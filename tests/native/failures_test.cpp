@@ -98,8 +98,10 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
         "log saved", "exit 0"}},
   };
   struct : Diagnostics {
+    std::string RegistrationTool() override { return {}; }
+    bool Elevated() override { return false; }
     LoadDiagnosis ExplainRegistration(const std::string&) override { return {}; }
-    LoadDiagnosis ExplainCreation(const std::string&) override { return {}; }
+    CreationDiagnosis ExplainCreation(const std::string&) override { return {}; }
   } diagnostics;
   for (const auto& c : cases) {
     console::JsonReport report(

@@ -4,8 +4,13 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "services/load_diagnosis.h"
-#include "services/win32/code_page.h"
+#include "services/paths.h"
+#include "services/texts.h"
+#include "services/win32/handles.h"
+#include "services/win32/search_order.h"
 
 namespace tarn::win32 {
 namespace {
@@ -37,18 +42,10 @@ std::string TextValue(HKEY key, const char* name) {
   return length == 0 || length > sizeof expanded ? std::string() : std::string(expanded);
 }
 
-template <typename Get>
-std::string Folder(Get get) {
-  char path[MAX_PATH];
-  UINT length = get(path, MAX_PATH);
-  return length == 0 || length >= MAX_PATH ? std::string() : std::string(path, length);
-}
-
 // The known DLLs and the folders of the standard search for a DLL loaded by its full path with
 // the altered search path, as the registration tool and COM load servers: after the DLL's own
 // folder, the system folder, the 16-bit system folder, the Windows folder, the current folder and
-// the folders of PATH. Seen from this process, so a 32-bit tool on 64-bit Windows sees the 32-bit
-// system folder its loader would.
+// the folders of PATH.
 DllSearch StandardSearch() {
   DllSearch search;
   if (UniqueKey known = OpenKey(HKEY_LOCAL_MACHINE,
@@ -65,18 +62,9 @@ DllSearch StandardSearch() {
       }
     }
   }
-  const std::string windows = Folder(::GetWindowsDirectoryA);
-  search.folders = {Folder(::GetSystemDirectoryA), windows.empty() ? "" : windows + "\\system",
-                    windows, Folder([](char* p, UINT n) { return ::GetCurrentDirectoryA(n, p); })};
-  if (DWORD size = ::GetEnvironmentVariableA("PATH", nullptr, 0)) {
-    std::string path(size, '\0');
-    path.resize(::GetEnvironmentVariableA("PATH", path.data(), size));
-    for (std::size_t start = 0; start <= path.size();) {
-      std::size_t end = std::min(path.find(';', start), path.size());
-      if (end > start) search.folders.push_back(path.substr(start, end - start));
-      start = end + 1;
-    }
-  }
+  SearchFolders folders = CurrentSearchFolders();
+  search.folders = {folders.system, folders.system16, folders.windows, folders.current};
+  search.folders.insert(search.folders.end(), folders.path.begin(), folders.path.end());
   return search;
 }
 
@@ -86,47 +74,126 @@ std::uint16_t OwnMachine() {
   return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew)->FileHeader.Machine;
 }
 
+// The machine of Windows itself: a 32-bit process on 64-bit Windows runs under another one.
+std::uint16_t NativeMachine() {
+  SYSTEM_INFO system{};
+  ::GetNativeSystemInfo(&system);
+  switch (system.wProcessorArchitecture) {
+    case PROCESSOR_ARCHITECTURE_AMD64:
+      return kMachineX64;
+    case PROCESSOR_ARCHITECTURE_ARM64:
+      return kMachineArm64;
+    default:
+      return kMachineX86;
+  }
+}
+
+// A class's registration as one registry view holds it: the class's identifier that the
+// programmatic identifier names, and its servers.
+struct ViewedClass {
+  bool registered = false;  // an in-process or a local server is named
+  std::string in_process_server;
+};
+
+ViewedClass ReadClass(const std::string& prog_id, REGSAM view) {
+  ViewedClass found;
+  auto open = [&](const std::string& name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ | view, &key) !=
+        ERROR_SUCCESS) {
+      return UniqueKey();
+    }
+    return UniqueKey(key);
+  };
+  UniqueKey id_key = open(prog_id + "\\CLSID");
+  const std::string id = id_key ? TextValue(id_key.get(), nullptr) : std::string();
+  if (id.empty()) return found;
+  if (UniqueKey server = open("CLSID\\" + id + "\\InprocServer32")) {
+    found.registered = true;
+    found.in_process_server = TextValue(server.get(), nullptr);
+  }
+  if (open("CLSID\\" + id + "\\LocalServer32")) found.registered = true;
+  return found;
+}
+
 }  // namespace
 
-// The loader is the registration tool that the system's search finds for this process.
+std::string Win32Diagnostics::RegistrationTool() {
+  return FindProgram(std::string(text::kRegisterCommand));
+}
+
+bool Win32Diagnostics::Elevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  UniqueHandle owner(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+         elevation.TokenIsElevated != 0;
+}
+
+// RegSvr32 hands a component of the other machine to its twin, where one exists: the machines
+// that can load the component are those of every RegSvr32 on this Windows, the one that ran among
+// them.
 LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
-  std::uint16_t loader = OwnMachine();
-  char tool[MAX_PATH];
-  DWORD length = ::SearchPathA(nullptr, "regsvr32.exe", nullptr, MAX_PATH, tool, nullptr);
-  if (length > 0 && length < MAX_PATH) {
+  std::vector<std::string> tools{RegistrationTool()};
+  const SearchFolders folders = CurrentSearchFolders();
+  tools.push_back(CombinePath(folders.system, "regsvr32.exe"));
+  char wow64[MAX_PATH];
+  UINT length = ::GetSystemWow64DirectoryA(wow64, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) tools.push_back(CombinePath(wow64, "regsvr32.exe"));
+  // A 32-bit process reaches the 64-bit system folder only by this name.
+  if (!folders.windows.empty()) tools.push_back(folders.windows + "\\Sysnative\\regsvr32.exe");
+  std::vector<std::uint16_t> machines;
+  for (const std::string& tool : tools) {
+    if (tool.empty() || !IsFile(files_, tool)) continue;
     try {
-      if (std::optional<PeImage> image = ReadPeImage(files_.ReadAll(tool))) loader = image->machine;
+      std::optional<PeImage> image = ReadPeImage(files_.ReadAll(tool));
+      if (image && std::find(machines.begin(), machines.end(), image->machine) == machines.end())
+        machines.push_back(image->machine);
     } catch (const Failure&) {
     }
   }
-  return Diagnose(files_, path, loader, StandardSearch());
+  return Diagnose(files_, path, machines, StandardSearch());
 }
 
-// An in-process server is loaded into this process. A server named without a folder is found by
-// the same search; one that is found nowhere is itself the missing file.
-LoadDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) {
-  CLSID id{};
-  if (FAILED(::CLSIDFromProgID(Wide(prog_id).c_str(), &id))) return {};
-  wchar_t guid[40];
-  int length = ::StringFromGUID2(id, guid, 40);
-  UniqueKey key =
-      OpenKey(HKEY_CLASSES_ROOT, "CLSID\\" + Narrow(guid, length - 1) + "\\InprocServer32");
-  std::string server = key ? TextValue(key.get(), nullptr) : std::string();
+// The class is looked up in both registry views, as a 64-bit and a 32-bit host would see it. Its
+// in-process server is loaded into this process: the one of this process's view, else the other
+// view's. A server named without a folder is found by the same search; one that is found nowhere
+// is itself the missing file.
+CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) {
+  CreationDiagnosis diagnosis;
+  const std::uint16_t own = OwnMachine();
+  const std::uint16_t native = NativeMachine();
+  diagnosis.loader_view = MachineName(own);
+  struct View {
+    REGSAM flag;
+    std::uint16_t machine;
+  };
+  std::vector<View> views{{KEY_WOW64_64KEY, native}};
+  if (native != kMachineX86) views.push_back({KEY_WOW64_32KEY, kMachineX86});
+  std::string server;
+  for (const View& view : views) {
+    const ViewedClass found = ReadClass(prog_id, view.flag);
+    if (!found.registered) continue;
+    diagnosis.registered_for.push_back(MachineName(view.machine));
+    if (server.empty() || view.machine == own) server = found.in_process_server;
+  }
   if (server.size() >= 2 && server.front() == '"' && server.back() == '"') {
     server = server.substr(1, server.size() - 2);
   }
-  if (server.empty()) return {};
+  if (server.empty()) return diagnosis;
   if (server.find('\\') == std::string::npos) {
     char found[MAX_PATH];
     DWORD size = ::SearchPathA(nullptr, server.c_str(), nullptr, MAX_PATH, found, nullptr);
     if (size > 0 && size < MAX_PATH) server = found;
   }
   if (!IsFile(files_, server)) {
-    LoadDiagnosis missing;
-    missing.missing_dependencies.push_back(server);
-    return missing;
+    diagnosis.server.missing_dependencies.push_back(server);
+    return diagnosis;
   }
-  return Diagnose(files_, server, OwnMachine(), StandardSearch());
+  diagnosis.server = Diagnose(files_, server, {own}, StandardSearch());
+  return diagnosis;
 }
 
 }  // namespace tarn::win32

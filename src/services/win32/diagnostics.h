@@ -1,5 +1,5 @@
 // The diagnosis of a failed load on this machine: the loader's search as Windows makes it, the
-// registration tool the system's search finds, the server a class is registered with.
+// RegSvr32 that a registration starts and its twins, a class in either registry view.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +13,10 @@ class Win32Diagnostics final : public Diagnostics {
  public:
   explicit Win32Diagnostics(FileSystem& files) : files_(files) {}
 
+  std::string RegistrationTool() override;
+  bool Elevated() override;
   LoadDiagnosis ExplainRegistration(const std::string& path) override;
-  LoadDiagnosis ExplainCreation(const std::string& prog_id) override;
+  CreationDiagnosis ExplainCreation(const std::string& prog_id) override;
 
  private:
   FileSystem& files_;

@@ -4,6 +4,7 @@
 
 #include "services/platform.h"
 #include "services/win32/handles.h"
+#include "services/win32/search_order.h"
 
 namespace tarn::win32 {
 namespace {
@@ -46,10 +47,12 @@ std::int32_t RunAndWait(const std::string& command_line, EventPump& pump) noexce
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     std::string line = command_line;  // CreateProcessA may write into it
+    // The program found once, so that whoever explains its failure names the one that ran.
+    const std::string program = FindProgram(command_line);
     // Detached from any console of ours: a Ctrl+C that stops tarninfoc after its item must not
     // end the item's program halfway, and Wine gives even a GUI program its parent's console.
-    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
-                         NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup,
+    if (::CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                         TRUE, NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup,
                          &started)) {
       UniqueHandle process(started.hProcess), thread(started.hThread);
       exit_code = 0;

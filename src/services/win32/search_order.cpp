@@ -1,0 +1,72 @@
+#include "services/win32/search_order.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "services/paths.h"
+#include "services/win32/desktop.h"
+
+namespace tarn::win32 {
+namespace {
+
+std::string FolderOf(UINT (*get)(char*, UINT)) {
+  char folder[MAX_PATH];
+  const UINT length = get(folder, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
+}
+
+// The first word of a command line, without its quotes, as CreateProcess reads it.
+std::string FirstWord(const std::string& command_line) {
+  if (command_line.starts_with('"')) {
+    const std::size_t end = command_line.find('"', 1);
+    return command_line.substr(1, end == std::string::npos ? end : end - 1);
+  }
+  return command_line.substr(0, command_line.find_first_of(" \t"));
+}
+
+}  // namespace
+
+SearchFolders CurrentSearchFolders() {
+  SearchFolders folders;
+  try {
+    folders.exe = GetFilePathOnly(ExePath());
+  } catch (...) {
+  }
+  folders.current = FolderOf([](char* folder, UINT size) {
+    return static_cast<UINT>(::GetCurrentDirectoryA(size, folder));
+  });
+  folders.system = FolderOf(::GetSystemDirectoryA);
+  folders.windows = FolderOf(::GetWindowsDirectoryA);
+  if (!folders.windows.empty()) folders.system16 = folders.windows + "\\system";
+  if (DWORD size = ::GetEnvironmentVariableA("PATH", nullptr, 0)) {
+    std::string path(size, '\0');
+    path.resize(::GetEnvironmentVariableA("PATH", path.data(), size));
+    for (std::size_t start = 0; start <= path.size();) {
+      const std::size_t end = std::min(path.find(';', start), path.size());
+      if (end > start) folders.path.push_back(path.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  return folders;
+}
+
+std::string FindProgram(const std::string& command_line) {
+  std::string name = FirstWord(command_line);
+  if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return name;
+  if (name.find('.') == std::string::npos) name += ".exe";
+  const SearchFolders found = CurrentSearchFolders();
+  std::vector<std::string> folders{found.exe, found.current, found.system, found.system16,
+                                   found.windows};
+  folders.insert(folders.end(), found.path.begin(), found.path.end());
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    const std::string candidate = CombinePath(folder, name);
+    const DWORD attributes = ::GetFileAttributesA(candidate.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return candidate;
+  }
+  return {};
+}
+
+}  // namespace tarn::win32

@@ -1,0 +1,28 @@
+// The folders where Windows looks for a program or a DLL named without a folder, as this process
+// sees them: a 32-bit process on 64-bit Windows sees the 32-bit system folder its loader would.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarn::win32 {
+
+struct SearchFolders {
+  std::string exe;      // the folder of this process's exe
+  std::string current;  // the current folder
+  std::string system;
+  std::string system16;  // the 16-bit system folder, "system" in the Windows folder
+  std::string windows;
+  std::vector<std::string> path;  // the folders of PATH, in order
+};
+
+// Empty texts for the folders that cannot be had.
+SearchFolders CurrentSearchFolders();
+
+// The program that the command line's first word names, found where CreateProcess looks for a
+// program named without a folder: the exe's folder, the current folder, the system folder, the
+// 16-bit system folder, the Windows folder, then the folders of PATH; ".exe" is added to a name
+// without an extension. A name with a folder is taken as it stands. Empty when nothing is found.
+std::string FindProgram(const std::string& command_line);
+
+}  // namespace tarn::win32
