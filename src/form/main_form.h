@@ -84,6 +84,9 @@ class MainForm final : public Reporter {
   // Log
   void LogEntry(std::string_view entry) noexcept;
   void SaveLog() noexcept;
+  // Saves the log of the run under way at once, for a program about to be ended before the run
+  // can end; the run's own save at its end is then left out.
+  void SaveLogBeforeTheEnd() noexcept;
   void CopyAllText() noexcept;
   void CopyText() noexcept;
   // Path operations
@@ -126,6 +129,7 @@ class MainForm final : public Reporter {
   Processes& processes_;
   MainView& view_;
   Findings& findings_;
+  bool log_saved_early_ = false;  // by SaveLogBeforeTheEnd, during the run under way
 };
 
 }  // namespace tarn

@@ -36,6 +36,12 @@ void MainForm::SaveLog() noexcept {
   });
 }
 
+void MainForm::SaveLogBeforeTheEnd() noexcept {
+  if (log_saved_early_) return;
+  log_saved_early_ = true;
+  SaveLog();
+}
+
 void MainForm::CopyAllText() noexcept {
   CopyFromPane(&LogPane::Text);
 }

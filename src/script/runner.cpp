@@ -37,6 +37,7 @@ Findings& NoFindings() noexcept {
 
 void MainForm::Process() noexcept {
   install_folder_cancelled = false;
+  log_saved_early_ = false;
   RunEnd end = RunEnd::kStopped;
   const bool ran = Guarded({Mode::kBoxAndLeave, text::kProcedureProcess}, *this, [&] {
     WriteHeader();
@@ -53,7 +54,7 @@ void MainForm::Process() noexcept {
     end = RunEnd::kCompleted;
   });
   findings_.RunEnded(ran ? end : RunEnd::kBroken);
-  SaveLog();
+  if (!log_saved_early_) SaveLog();
 }
 
 void MainForm::WriteHeader() {

@@ -222,7 +222,7 @@ void FileDialogWindow::ShowModal() {
   ::ShowWindow(hwnd_, SW_SHOW);
   ::SetFocus(Control(IDC_DRV_DRIVE));
   MSG message;
-  while (!done_ && ::IsWindow(hwnd_)) {
+  while (!done_ && window_) {
     const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
     if (got == 0) {
       ::PostQuitMessage(static_cast<int>(message.wParam));  // for the program's own loop
@@ -233,6 +233,9 @@ void FileDialogWindow::ShowModal() {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
+  // Gone without OK or Cancel: its owner was destroyed and took it along, so neither is left to
+  // show or hide.
+  if (!window_) return;
   // The owner takes the focus back before the dialog goes.
   if (owner_enabled) ::EnableWindow(owner_, TRUE);
   ::ShowWindow(hwnd_, SW_HIDE);
@@ -268,9 +271,12 @@ INT_PTR CALLBACK FileDialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wp
   auto* self = reinterpret_cast<FileDialogWindow*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
   if (self == nullptr) return FALSE;
   if (message == WM_NCDESTROY) {
-    // The last message: nothing may reach the object after it.
+    // The last message: nothing may reach the object after it. The window may go before the
+    // object does (its owner's destruction takes it along), and its handle must not be destroyed
+    // a second time then: by that time the value may name another window.
     ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
     self->hwnd_ = nullptr;
+    self->window_.release();
     return FALSE;
   }
   try {

@@ -28,7 +28,8 @@ class FileDialogWindow {
   // Moves the folder list to `path` and runs its change reaction. Throws when it cannot be read.
   void SetFolderPath(std::string_view path);
   void SetPattern(std::string_view pattern);
-  // Shows the dialog modally and returns when it is hidden by OK or Cancel or closed.
+  // Shows the dialog modally and returns when it is hidden by OK or Cancel or closed, or when its
+  // window went with its owner.
   void ShowModal();
 
   bool ok_clicked() const { return ok_clicked_; }

@@ -148,6 +148,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnExit();
       return 0;
+    case WM_ENDSESSION:
+      if (wparam) OnEndSession();
+      return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);
       return 0;
@@ -212,6 +215,14 @@ void MainWindow::OnExit() {
     close_requested_ = true;
   else
     ::DestroyWindow(hwnd_);
+}
+
+void MainWindow::OnEndSession() {
+  // The run waits inside this call and would never reach its own save: it is stopped as Exit
+  // stops it, and what the pane holds is saved now.
+  if (!running_) return;
+  close_requested_ = true;
+  form_.SaveLogBeforeTheEnd();
 }
 
 void MainWindow::RunScript() {

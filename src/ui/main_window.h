@@ -20,7 +20,8 @@ namespace tarn::win32 {
 
 // While a run waits for a program, the window answers: Open and Get Info are refused with a beep
 // (no run inside a run), and Exit or the close box is remembered: the run stops before its next
-// item line, saves its log as always, and then the window closes.
+// item line, saves its log as always, and then the window closes. A log-off or shut-down ends the
+// program as soon as the window has answered it, so the run's log is saved before that answer.
 class MainWindow final : public MainView, public Processes, public EventPump {
  public:
   MainWindow();
@@ -57,6 +58,7 @@ class MainWindow final : public MainView, public Processes, public EventPump {
   void OnOpen();
   void OnGetInfo();
   void OnExit();
+  void OnEndSession();
   void RunScript();
   void OnCopyAll();
   void OnCopy();

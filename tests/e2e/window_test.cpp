@@ -214,5 +214,22 @@ TEST(Window, EveryWayThroughTheFileDialogLoadsTheChosenFileOrNothing) {
   EXPECT_TRUE(tool.Close());
 }
 
+TEST(Window, ClosedByAnotherProgramWhileTheFileDialogIsOpenItEndsCleanly) {
+  Sandbox sandbox("close-in-dialog");
+  WriteFile(sandbox.Path("a.tarninfo"), kScript);
+  RunningTool tool(sandbox.Run("tarninfo.exe", Quoted(sandbox.Path("a.tarninfo"))));
+  tool.WaitForWindowWithoutBoxes();
+  const std::optional<std::string> log = ReadFile(sandbox.LogPath());
+  ASSERT_TRUE(log.has_value()) << "the start-up's run saved no log";
+  tool.Click(IDC_CMD_OPEN);
+  HWND dialog = tool.WaitForWindow(TARN_FILE_DIALOG_CLASS);
+  ASSERT_NE(dialog, nullptr);
+  // A close from outside (taskkill, a log-off) goes to the main window, not to the dialog.
+  ::PostMessageA(tool.main_window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(tool.Wait(30000), 0u);
+  EXPECT_FALSE(::IsWindow(dialog));
+  EXPECT_EQ(ReadFile(sandbox.LogPath()), log) << "the close is no run: the log file stays";
+}
+
 }  // namespace
 }  // namespace tarn::e2e

@@ -1,5 +1,6 @@
-// Owning wrappers for Windows handles, in the spirit of WIL's unique_any: move-only, and a
-// separate type for each "invalid" value, so a handle is never tested against the wrong one.
+// Owning wrappers for Windows handles and COM interface pointers, in the spirit of WIL's
+// unique_any: move-only, and a separate type for each "invalid" value, so a handle is never tested
+// against the wrong one.
 #pragma once
 
 #include <windows.h>
@@ -91,6 +92,14 @@ using UniqueFont = UniqueAny<HandleTraits<HFONT, DeleteFont>>;
 using UniqueIcon = UniqueAny<HandleTraits<HICON, DeleteIcon>>;
 using UniqueAccelerators = UniqueAny<HandleTraits<HACCEL, DeleteAccelerators>>;
 using UniqueWindow = UniqueAny<HandleTraits<HWND, DeleteWindow>>;
+
+template <typename Interface>
+void ReleaseInterface(Interface* pointer) {
+  pointer->Release();
+}
+// A COM interface pointer, after WIL's com_ptr: one reference, released once, by its one owner.
+template <typename Interface>
+using UniqueCom = UniqueAny<HandleTraits<Interface*, ReleaseInterface<Interface>>>;
 
 struct CoTaskMemFreer {
   void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
