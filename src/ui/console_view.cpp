@@ -54,7 +54,9 @@ void ConsolePane::Flush() noexcept {
 std::int32_t ConsoleView::RunAndWait(const std::string& command_line) {
   // What the run has written so far is out before the program runs.
   pane_.Flush();
-  return win32::RunAndWait(command_line, *this);
+  // Detached from tarninfoc's console: a Ctrl+C that stops tarninfoc after its item must not end
+  // the item's program halfway.
+  return win32::RunAndWait(command_line, *this, NORMAL_PRIORITY_CLASS | DETACHED_PROCESS);
 }
 
 void ConsoleView::HandlePendingEvents() {

@@ -1,6 +1,7 @@
 // A run stopped while RegSvr32 registers the slow fixture, in the two ways a user stops one: the
 // window's Exit and tarninfoc's Ctrl+C. Either way the item under way ends, nothing after it runs,
-// and the log is saved; the window answers and refuses a second run meanwhile.
+// and the log is saved; the window answers and refuses a second run meanwhile. And the consoles
+// around a run: which console the item's program has.
 #include <windows.h>
 
 #include "e2e/driver.h"
@@ -89,6 +90,25 @@ TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWith
   // The item under way ends; nothing after it runs, and no closing entry follows.
   EXPECT_TRUE(console.Output().ends_with(kEnd)) << console.Output();
   EXPECT_EQ(ReadFile(sandbox.LogPath()), console.Output() + "\r\n");
+}
+
+// The item's program shares the window's console when the window has one (started in a console
+// of its own), and runs detached from tarninfoc's. The stand-in RegSvr32 beside the exes, which
+// the search for the program finds first, registers only where it has a console.
+TEST(Consoles, TheWindowsRegSvr32HasTheWindowsConsoleAndTarninfocsHasNone) {
+  Sandbox sandbox("item-console");
+  ASSERT_TRUE(::CopyFileA((options().fixtures + "\\has_console.exe").c_str(),
+                          sandbox.Path("regsvr32.exe").c_str(), FALSE));
+  WriteFile(sandbox.Path("c.tarninfo"),
+            "ActiveXComponent=" + options().fixtures + "\\tarn_com.dll\r\n");
+  const std::string script = Quoted(sandbox.Path("c.tarninfo"));
+  RunningTool window(sandbox.Run("tarninfo.exe", script), sandbox.Path("window"));
+  window.WaitForWindowWithoutBoxes();
+  EXPECT_NE(window.LogText().find("Register Component: OK"), std::string::npos) << window.LogText();
+  EXPECT_TRUE(window.Close());
+  const ConsoleRun console = RunConsole(sandbox, script);
+  EXPECT_NE(console.out.find("Register Component: ERROR - Cannot register"), std::string::npos)
+      << console.out;
 }
 
 }  // namespace
