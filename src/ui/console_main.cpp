@@ -152,7 +152,7 @@ int Run(const std::vector<std::string>& words) {
   if (arguments.json) {
     std::string document = report.Finish(form.app_name, form.install_folder);
     document += "\r\n";  // in place: the document of a long run is large
-    WriteStandard(STD_OUTPUT_HANDLE, document);
+    WriteStandard(STD_OUTPUT_HANDLE, document, CP_UTF8);
   }
   return report.exit_code();
 }

@@ -1,12 +1,38 @@
 #include "ui/console_view.h"
 
 #include "services/texts.h"
+#include "services/win32/code_page.h"
 
 namespace tarn::win32 {
 
-void WriteStandard(DWORD which, std::string_view bytes) noexcept {
+namespace {
+
+void WriteToConsole(HANDLE console, std::string_view bytes, UINT code_page) {
+  // Converted whole: a cut between two chunks of bytes could fall inside a character.
+  const std::wstring wide = Wide(bytes, code_page);
+  std::wstring_view rest(wide);
+  while (!rest.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 14));
+    if (chunk < rest.size() && IS_HIGH_SURROGATE(rest[chunk - 1])) --chunk;
+    DWORD written = 0;
+    if (!::WriteConsoleW(console, rest.data(), chunk, &written, nullptr) || written == 0) return;
+    rest.remove_prefix(written);
+  }
+}
+
+}  // namespace
+
+void WriteStandard(DWORD which, std::string_view bytes, UINT code_page) noexcept {
   HANDLE handle = ::GetStdHandle(which);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  DWORD mode = 0;
+  if (::GetConsoleMode(handle, &mode)) {
+    try {
+      WriteToConsole(handle, bytes, code_page);
+    } catch (...) {
+    }
+    return;
+  }
   while (!bytes.empty()) {
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));

@@ -1,7 +1,7 @@
 // A run stopped while RegSvr32 registers the slow fixture, in the two ways a user stops one: the
 // window's Exit and tarninfoc's Ctrl+C. Either way the item under way ends, nothing after it runs,
 // and the log is saved; the window answers and refuses a second run meanwhile. And the consoles
-// around a run: which console the item's program has.
+// around a run: what tarninfoc's own console shows, and which console the item's program has.
 #include <windows.h>
 
 #include "e2e/driver.h"
@@ -90,6 +90,58 @@ TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWith
   // The item under way ends; nothing after it runs, and no closing entry follows.
   EXPECT_TRUE(console.Output().ends_with(kEnd)) << console.Output();
   EXPECT_EQ(ReadFile(sandbox.LogPath()), console.Output() + "\r\n");
+}
+
+// The whole text of the console that this process is attached to, row after row, so that a line
+// longer than a row reads on into the next.
+std::wstring ConsoleText() {
+  std::wstring text;
+  HANDLE screen =
+      ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (::GetConsoleScreenBufferInfo(screen, &info)) {
+    text.resize(static_cast<std::size_t>(info.dwSize.X) * static_cast<std::size_t>(info.dwSize.Y));
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0},
+                                  &read);
+    text.resize(read);
+  }
+  if (screen != INVALID_HANDLE_VALUE) ::CloseHandle(screen);
+  return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string utf8(text.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                            static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
+
+// A path with letters beyond ASCII, as tarninfoc's own console shows it, in the report and in the
+// JSON report. The test shares the console from the start, while the gate holds tarninfoc, so
+// that it can still read the console once tarninfoc has ended.
+TEST(Consoles, TarninfocsOwnConsoleShowsAPathBeyondAsciiAsItIs) {
+  Sandbox sandbox("console-text");
+  const std::wstring folder = L"Caf\u00e9 M\u00fcller";
+  char narrow[64] = "";
+  ::WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+  WriteFile(sandbox.Path("text.tarninfo"), "File=" + sandbox.Path(narrow) +
+                                               "\\report.txt\r\nActiveXComponent=" +
+                                               options().fixtures + "\\tarn_com_slow.dll\r\n");
+  ::FreeConsole();  // a process has one console at most
+  for (const std::string args : {"", "/json /nolog "}) {
+    RegistrationGate gate;
+    Child console(sandbox.Run("tarninfoc.exe", args + Quoted(sandbox.Path("text.tarninfo"))), {},
+                  true);
+    ASSERT_TRUE(WaitUntil([&] { return ::AttachConsole(console.process_id()); })) << args;
+    gate.Open();
+    EXPECT_TRUE(console.Ends()) << args;
+    const std::wstring text = ConsoleText();
+    ::FreeConsole();
+    EXPECT_NE(text.find(folder + L"\\"), std::wstring::npos) << args << Utf8(text);
+  }
 }
 
 // The item's program shares the window's console when the window has one (started in a console
