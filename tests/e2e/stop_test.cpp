@@ -1,8 +1,11 @@
 // A run stopped while RegSvr32 registers the slow fixture, in the two ways a user stops one: the
 // window's Exit and tarninfoc's Ctrl+C. Either way the item under way ends, nothing after it runs,
-// and the log is saved; the window answers and refuses a second run meanwhile. And the consoles
-// around a run: what tarninfoc's own console shows, and which console the item's program has.
+// and the log is saved; the window answers and refuses a second run meanwhile. tarninfoc ended by
+// force leaves its output pipe to its reader. And the consoles around a run: what tarninfoc's own
+// console shows, and which console the item's program has.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include "e2e/driver.h"
 
@@ -90,6 +93,71 @@ TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWith
   // The item under way ends; nothing after it runs, and no closing entry follows.
   EXPECT_TRUE(console.Output().ends_with(kEnd)) << console.Output();
   EXPECT_EQ(ReadFile(sandbox.LogPath()), console.Output() + "\r\n");
+}
+
+// Whatever has come through the pipe is added to `out`; false once the pipe is empty and its
+// writing end closed.
+bool TakeOutput(HANDLE pipe, std::string& out) {
+  DWORD available = 0;
+  if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
+  std::string chunk(available, '\0');
+  DWORD read = 0;
+  if (available > 0 && ::ReadFile(pipe, chunk.data(), available, &read, nullptr))
+    out.append(chunk, 0, read);
+  return true;
+}
+
+// The RegSvr32 that the process started, found while that process still runs; null when none.
+HANDLE StartedRegSvr32(DWORD parent) {
+  HANDLE found = nullptr;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
+       more = ::Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == parent && ::lstrcmpiA(entry.szExeFile, "regsvr32.exe") == 0)
+      found = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+  ::CloseHandle(snapshot);
+  return found;
+}
+
+// Whoever started tarninfoc with its output into a pipe reads until the pipe closes: tarninfoc
+// ended by force during a registration must not leave the pipe open through its RegSvr32.
+TEST(Stop, TarninfocEndedDuringARegistrationLeavesItsOutputPipeToBeClosed) {
+  Sandbox sandbox("stop-pipe");
+  RegistrationGate gate;
+  HANDLE read = nullptr, write = nullptr;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  ASSERT_TRUE(::CreatePipe(&read, &write, &inherit, 0));
+  ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = write;
+  PROCESS_INFORMATION started{};
+  std::string line = sandbox.Run("tarninfoc.exe", SlowScript(sandbox));
+  const bool ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
+                                   nullptr, nullptr, &startup, &started);
+  // The test's own writing end goes before any other program could inherit it.
+  ::CloseHandle(write);
+  ASSERT_TRUE(ok) << line;
+  ::CloseHandle(started.hThread);
+  std::string out;
+  EXPECT_TRUE(WaitUntil([&] { return TakeOutput(read, out) && out.ends_with(kWaitingAt); })) << out;
+  HANDLE regsvr32 = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (regsvr32 = StartedRegSvr32(started.dwProcessId)); }))
+      << "no registration under way";
+  ::TerminateProcess(started.hProcess, 9);
+  EXPECT_EQ(::WaitForSingleObject(started.hProcess, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(WaitUntil([&] { return !TakeOutput(read, out); }, 10000))
+      << "the pipe stayed open after tarninfoc ended";
+  // RegSvr32 ends once its registration may go on, and no program is left holding anything.
+  gate.Open();
+  if (regsvr32) {
+    EXPECT_EQ(::WaitForSingleObject(regsvr32, 60000), WAIT_OBJECT_0);
+  }
+  for (HANDLE handle : {regsvr32, started.hProcess, read})
+    if (handle) ::CloseHandle(handle);
 }
 
 // The whole text of the console that this process is attached to, row after row, so that a line
