@@ -12,6 +12,7 @@ void WriteToConsole(HANDLE console, std::string_view bytes, UINT code_page) {
   const std::wstring wide = Wide(bytes, code_page);
   std::wstring_view rest(wide);
   while (!rest.empty()) {
+    // Older consoles refuse a call of more than about 64 KB; a surrogate pair stays whole.
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 14));
     if (chunk < rest.size() && IS_HIGH_SURROGATE(rest[chunk - 1])) --chunk;
     DWORD written = 0;
