@@ -96,6 +96,17 @@ class ComOnDemand final : public Com {
   bool started_ = false;
 };
 
+// A program that tarninfoc starts must not hold tarninfoc's standard handles: a pipe that
+// tarninfoc's starter reads would then stay open after tarninfoc ended, and its reader would wait
+// for ever.
+void KeepStandardHandles() noexcept {
+  for (const DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    HANDLE handle = ::GetStdHandle(which);
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE)
+      ::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+  }
+}
+
 int Run(const std::vector<std::string>& words) {
   console::Arguments arguments;
   std::string error;
@@ -152,7 +163,7 @@ int Run(const std::vector<std::string>& words) {
   if (arguments.json) {
     std::string document = report.Finish(form.app_name, form.install_folder);
     document += "\r\n";  // in place: the document of a long run is large
-    WriteStandard(STD_OUTPUT_HANDLE, document);
+    WriteStandard(STD_OUTPUT_HANDLE, document, CP_UTF8);
   }
   return report.exit_code();
 }
@@ -162,6 +173,7 @@ int Run(const std::vector<std::string>& words) {
 
 int main(int argc, char** argv) {
   int exit_code = tarn::console::kStopped;
+  tarn::win32::KeepStandardHandles();
   try {
     exit_code = tarn::win32::Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (...) {

@@ -1,12 +1,39 @@
 #include "ui/console_view.h"
 
 #include "services/texts.h"
+#include "services/win32/code_page.h"
 
 namespace tarn::win32 {
 
-void WriteStandard(DWORD which, std::string_view bytes) noexcept {
+namespace {
+
+void WriteToConsole(HANDLE console, std::string_view bytes, UINT code_page) {
+  // Converted whole: a cut between two chunks of bytes could fall inside a character.
+  const std::wstring wide = Wide(bytes, code_page);
+  std::wstring_view rest(wide);
+  while (!rest.empty()) {
+    // Older consoles refuse a call of more than about 64 KB; a surrogate pair stays whole.
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 14));
+    if (chunk < rest.size() && IS_HIGH_SURROGATE(rest[chunk - 1])) --chunk;
+    DWORD written = 0;
+    if (!::WriteConsoleW(console, rest.data(), chunk, &written, nullptr) || written == 0) return;
+    rest.remove_prefix(written);
+  }
+}
+
+}  // namespace
+
+void WriteStandard(DWORD which, std::string_view bytes, UINT code_page) noexcept {
   HANDLE handle = ::GetStdHandle(which);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  DWORD mode = 0;
+  if (::GetConsoleMode(handle, &mode)) {
+    try {
+      WriteToConsole(handle, bytes, code_page);
+    } catch (...) {
+    }
+    return;
+  }
   while (!bytes.empty()) {
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
@@ -54,7 +81,9 @@ void ConsolePane::Flush() noexcept {
 std::int32_t ConsoleView::RunAndWait(const std::string& command_line) {
   // What the run has written so far is out before the program runs.
   pane_.Flush();
-  return win32::RunAndWait(command_line, *this);
+  // Detached from tarninfoc's console: a Ctrl+C that stops tarninfoc after its item must not end
+  // the item's program halfway.
+  return win32::RunAndWait(command_line, *this, NORMAL_PRIORITY_CLASS | DETACHED_PROCESS);
 }
 
 void ConsoleView::HandlePendingEvents() {

@@ -18,8 +18,10 @@
 
 namespace tarn::win32 {
 
-// Writes bytes to a standard handle as they are; nothing when the handle is missing.
-void WriteStandard(DWORD which, std::string_view bytes) noexcept;
+// Writes text of `code_page` to a standard handle; nothing when the handle is missing. A file or a
+// pipe takes the bytes as they are; a console would show them in its own code page, so it is given
+// the text in UTF-16.
+void WriteStandard(DWORD which, std::string_view bytes, UINT code_page = CP_ACP) noexcept;
 // One line on standard error: line breaks inside the text become blanks.
 void WriteErrorLine(std::string_view text) noexcept;
 

@@ -238,7 +238,9 @@ std::int32_t MainWindow::RunAndWait(const std::string& command_line) {
     pane_.Flush();
   } catch (...) {
   }
-  const std::int32_t exit_code = win32::RunAndWait(command_line, *this);
+  // The item's program starts as the window's report promises: normal priority, nothing more, so
+  // it shares whatever console the window has.
+  const std::int32_t exit_code = win32::RunAndWait(command_line, *this, NORMAL_PRIORITY_CLASS);
   // A quit taken off the queue during the wait is for the program's own loop, after the run.
   if (quit_code_) ::PostQuitMessage(static_cast<int>(*std::exchange(quit_code_, std::nullopt)));
   return exit_code;

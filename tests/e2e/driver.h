@@ -104,10 +104,13 @@ class Sandbox {
 
 // A program started with exactly `command_line`, ended by force if it still runs at the end.
 // With `output`, its standard output and error go to the files output.out and output.err, and it
-// has a console of its own, so that a console control event reaches it alone.
+// has a console of its own, so that a console control event reaches it alone; with `own_console`
+// alone, it writes to a console of its own. Otherwise it has no console, as a program started from
+// the desktop: Wine would give even a window program this process's console.
 class Child {
  public:
-  explicit Child(const std::string& command_line, const std::string& output = {})
+  explicit Child(const std::string& command_line, const std::string& output = {},
+                 bool own_console = false)
       : out_(output + ".out"), err_(output + ".err") {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -121,9 +124,10 @@ class Child {
     }
     PROCESS_INFORMATION info{};
     std::string line = command_line;
-    const bool started = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, !output.empty(),
-                                          output.empty() ? 0 : CREATE_NEW_CONSOLE, nullptr, nullptr,
-                                          &startup, &info);
+    const bool started =
+        ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, !output.empty(),
+                         output.empty() && !own_console ? DETACHED_PROCESS : CREATE_NEW_CONSOLE,
+                         nullptr, nullptr, &startup, &info);
     for (HANDLE handle : {startup.hStdOutput, startup.hStdError})
       if (handle) ::CloseHandle(handle);
     if (!started) {

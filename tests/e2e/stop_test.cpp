@@ -1,7 +1,11 @@
 // A run stopped while RegSvr32 registers the slow fixture, in the ways a user stops one: the
 // window's Exit, a log-off, and tarninfoc's Ctrl+C. Either way the item under way ends, nothing
 // after it runs, and the log is saved; the window answers and refuses a second run meanwhile.
+// tarninfoc ended by force leaves its output pipe to its reader. And the consoles around a run:
+// what tarninfoc's own console shows, and which console the item's program has.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include "e2e/driver.h"
 
@@ -124,6 +128,142 @@ TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWith
   // The item under way ends; nothing after it runs, and no closing entry follows.
   EXPECT_TRUE(console.Output().ends_with(kEnd)) << console.Output();
   EXPECT_EQ(ReadFile(sandbox.LogPath()), console.Output() + "\r\n");
+}
+
+// Whatever has come through the pipe is added to `out`; false once the pipe is empty and its
+// writing end closed.
+bool TakeOutput(HANDLE pipe, std::string& out) {
+  DWORD available = 0;
+  if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
+  std::string chunk(available, '\0');
+  DWORD read = 0;
+  if (available > 0 && ::ReadFile(pipe, chunk.data(), available, &read, nullptr))
+    out.append(chunk, 0, read);
+  return true;
+}
+
+// The RegSvr32 that the process started, found while that process still runs; null when none.
+HANDLE StartedRegSvr32(DWORD parent) {
+  HANDLE found = nullptr;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
+       more = ::Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == parent && ::lstrcmpiA(entry.szExeFile, "regsvr32.exe") == 0)
+      found = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+  ::CloseHandle(snapshot);
+  return found;
+}
+
+// Whoever started tarninfoc with its output into a pipe reads until the pipe closes: tarninfoc
+// ended by force during a registration must not leave the pipe open through its RegSvr32.
+TEST(Stop, TarninfocEndedDuringARegistrationLeavesItsOutputPipeToBeClosed) {
+  Sandbox sandbox("stop-pipe");
+  RegistrationGate gate;
+  HANDLE read = nullptr, write = nullptr;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  ASSERT_TRUE(::CreatePipe(&read, &write, &inherit, 0));
+  ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = write;
+  PROCESS_INFORMATION started{};
+  std::string line = sandbox.Run("tarninfoc.exe", SlowScript(sandbox));
+  const bool ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
+                                   nullptr, nullptr, &startup, &started);
+  // The test's own writing end goes before any other program could inherit it.
+  ::CloseHandle(write);
+  ASSERT_TRUE(ok) << line;
+  ::CloseHandle(started.hThread);
+  std::string out;
+  EXPECT_TRUE(WaitUntil([&] { return TakeOutput(read, out) && out.ends_with(kWaitingAt); })) << out;
+  HANDLE regsvr32 = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (regsvr32 = StartedRegSvr32(started.dwProcessId)); }))
+      << "no registration under way";
+  ::TerminateProcess(started.hProcess, 9);
+  EXPECT_EQ(::WaitForSingleObject(started.hProcess, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(WaitUntil([&] { return !TakeOutput(read, out); }, 10000))
+      << "the pipe stayed open after tarninfoc ended";
+  // RegSvr32 ends once its registration may go on, and no program is left holding anything.
+  gate.Open();
+  if (regsvr32) {
+    EXPECT_EQ(::WaitForSingleObject(regsvr32, 60000), WAIT_OBJECT_0);
+  }
+  for (HANDLE handle : {regsvr32, started.hProcess, read})
+    if (handle) ::CloseHandle(handle);
+}
+
+// The whole text of the console that this process is attached to, row after row, so that a line
+// longer than a row reads on into the next.
+std::wstring ConsoleText() {
+  std::wstring text;
+  HANDLE screen =
+      ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (::GetConsoleScreenBufferInfo(screen, &info)) {
+    text.resize(static_cast<std::size_t>(info.dwSize.X) * static_cast<std::size_t>(info.dwSize.Y));
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0},
+                                  &read);
+    text.resize(read);
+  }
+  if (screen != INVALID_HANDLE_VALUE) ::CloseHandle(screen);
+  return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string utf8(text.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                            static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
+
+// A path with letters beyond ASCII, as tarninfoc's own console shows it, in the report and in the
+// JSON report. The test shares the console from the start, while the gate holds tarninfoc, so
+// that it can still read the console once tarninfoc has ended.
+TEST(Consoles, TarninfocsOwnConsoleShowsAPathBeyondAsciiAsItIs) {
+  Sandbox sandbox("console-text");
+  const std::wstring folder = L"Caf\u00e9 M\u00fcller";
+  char narrow[64] = "";
+  ::WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+  WriteFile(sandbox.Path("text.tarninfo"), "File=" + sandbox.Path(narrow) +
+                                               "\\report.txt\r\nActiveXComponent=" +
+                                               options().fixtures + "\\tarn_com_slow.dll\r\n");
+  ::FreeConsole();  // a process has one console at most
+  for (const std::string args : {"", "/json /nolog "}) {
+    RegistrationGate gate;
+    Child console(sandbox.Run("tarninfoc.exe", args + Quoted(sandbox.Path("text.tarninfo"))), {},
+                  true);
+    ASSERT_TRUE(WaitUntil([&] { return ::AttachConsole(console.process_id()); })) << args;
+    gate.Open();
+    EXPECT_TRUE(console.Ends()) << args;
+    const std::wstring text = ConsoleText();
+    ::FreeConsole();
+    EXPECT_NE(text.find(folder + L"\\"), std::wstring::npos) << args << Utf8(text);
+  }
+}
+
+// The item's program shares the window's console when the window has one (started in a console
+// of its own), and runs detached from tarninfoc's. The stand-in RegSvr32 beside the exes, which
+// the search for the program finds first, registers only where it has a console.
+TEST(Consoles, TheWindowsRegSvr32HasTheWindowsConsoleAndTarninfocsHasNone) {
+  Sandbox sandbox("item-console");
+  ASSERT_TRUE(::CopyFileA((options().fixtures + "\\has_console.exe").c_str(),
+                          sandbox.Path("regsvr32.exe").c_str(), FALSE));
+  WriteFile(sandbox.Path("c.tarninfo"),
+            "ActiveXComponent=" + options().fixtures + "\\tarn_com.dll\r\n");
+  const std::string script = Quoted(sandbox.Path("c.tarninfo"));
+  RunningTool window(sandbox.Run("tarninfo.exe", script), sandbox.Path("window"));
+  window.WaitForWindowWithoutBoxes();
+  EXPECT_NE(window.LogText().find("Register Component: OK"), std::string::npos) << window.LogText();
+  EXPECT_TRUE(window.Close());
+  const ConsoleRun console = RunConsole(sandbox, script);
+  EXPECT_NE(console.out.find("Register Component: ERROR - Cannot register"), std::string::npos)
+      << console.out;
 }
 
 }  // namespace

@@ -9,13 +9,14 @@
 
 namespace tarn::win32 {
 
-inline std::wstring Wide(std::string_view text) {
+inline std::wstring Wide(std::string_view text, UINT code_page = CP_ACP) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
   std::wstring wide(
-      static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)),
+      static_cast<std::size_t>(::MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0)),
       L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+  ::MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(),
+                        static_cast<int>(wide.size()));
   return wide;
 }
 

@@ -37,7 +37,8 @@ bool ShowAppPointer() noexcept {
   return true;
 }
 
-std::int32_t RunAndWait(const std::string& command_line, EventPump& pump) noexcept {
+std::int32_t RunAndWait(const std::string& command_line, EventPump& pump,
+                        std::uint32_t creation_flags) noexcept {
   const Pointer before = AppPointer();
   SetAppPointer(Pointer::kHourglass);
   std::int32_t exit_code = Processes::kCannotStart;
@@ -49,11 +50,8 @@ std::int32_t RunAndWait(const std::string& command_line, EventPump& pump) noexce
     std::string line = command_line;  // CreateProcessA may write into it
     // The program found once, so that whoever explains its failure names the one that ran.
     const std::string program = FindProgram(command_line);
-    // Detached from any console of ours: a Ctrl+C that stops tarninfoc after its item must not
-    // end the item's program halfway, and Wine gives even a GUI program its parent's console.
     if (::CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                         TRUE, NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup,
-                         &started)) {
+                         TRUE, creation_flags, nullptr, nullptr, &startup, &started)) {
       UniqueHandle process(started.hProcess), thread(started.hThread);
       exit_code = 0;
       // A slice ends early when the window has something new to handle, so it answers at once

@@ -26,9 +26,11 @@ void SetAppPointer(Pointer pointer) noexcept;
 // For WM_SETCURSOR: shows the application-wide pointer; false when the window's own applies.
 bool ShowAppPointer() noexcept;
 
-// Starts the command line's program as FindProgram finds it, waits for its end in 20 ms slices with
-// the pump's events handled between them under the hourglass, and gives its exit code read as
-// signed; -1 when nothing could be started. Failing steps are passed over.
-std::int32_t RunAndWait(const std::string& command_line, EventPump& pump) noexcept;
+// Starts the command line's program as FindProgram finds it, with the caller's creation flags,
+// waits for its end in 20 ms slices with the pump's events handled between them under the
+// hourglass, and gives its exit code read as signed; -1 when nothing could be started. Failing
+// steps are passed over.
+std::int32_t RunAndWait(const std::string& command_line, EventPump& pump,
+                        std::uint32_t creation_flags) noexcept;
 
 }  // namespace tarn::win32
