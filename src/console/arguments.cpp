@@ -45,6 +45,11 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
     } else if (name == "folder" || name == "folder:") {
       error = text::kFolderNeedsPath;
       return false;
+    } else if (name.starts_with("baseline:") && name.size() > 9) {
+      arguments.baseline = word.substr(10);
+    } else if (name == "baseline" || name == "baseline:") {
+      error = text::kBaselineNeedsFile;
+      return false;
     } else {
       error = std::string(text::kUnknownSwitch) + word;
       return false;

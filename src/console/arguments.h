@@ -12,7 +12,8 @@ struct Arguments {
   bool json = false;         // one JSON document on standard output instead of the text report
   bool no_register = false;  // a read-only audit: RegSvr32 is not run
   bool no_log = false;       // the log file is left alone
-  std::optional<std::string> folder;  // the answer to every folder question
+  std::optional<std::string> folder;    // the answer to every folder question
+  std::optional<std::string> baseline;  // a good PC's /json report to compare with
   std::string info_file;
 };
 

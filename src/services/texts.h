@@ -127,6 +127,9 @@ inline constexpr std::string_view kUsage =
     "  /folder:PATH   the folder that answers PROMPT values and a missing install folder;\n"
     "                 without it, both count as a cancelled folder selection\n"
     "  /nolog         do not append the report to Tarn Application Information.log\n"
+    "  /baseline:REPORT.json\n"
+    "                 compare every item with a /json report of the same info file taken on a\n"
+    "                 PC that works; each difference is drift and fails its item\n"
     "  /? or -h       show this text\n"
     "\n"
     "Switches begin with / or - and may be written in any case.\n"
@@ -135,8 +138,8 @@ inline constexpr std::string_view kUsage =
     "  0  every check passed\n"
     "  1  at least one check failed (a missing file or folder, a component that did not\n"
     "     register, an object not created, an unknown item type, an empty variable, a skipped\n"
-    "     line)\n"
-    "  2  bad usage, or the info file could not be loaded\n"
+    "     line), or an item drifted from the baseline\n"
+    "  2  bad usage, the info file could not be loaded, or the baseline is unfit\n"
     "  3  the run was stopped before its end (Ctrl+C, Ctrl+Break, or a failure of the run)\n";
 inline constexpr std::string_view kUnknownSwitch = "tarninfoc: unknown switch ";
 inline constexpr std::string_view kSecondInfoFile = "tarninfoc: only one info file, not also ";
@@ -171,6 +174,31 @@ inline constexpr std::string_view kReasonImports = ": imports ";
 inline constexpr std::string_view kReasonNotFound = ", which the loader cannot find";
 inline constexpr std::string_view kReasonNoClass = ": the class is registered in no registry view";
 inline constexpr std::string_view kReasonRegisteredFor = ": the class is registered only for ";
+// /baseline: the good PC's report that cannot be compared with, said after "the baseline FILE",
+// and each drift from it, one line each.
+inline constexpr std::string_view kBaselineNeedsFile =
+    "tarninfoc: /baseline needs a report: /baseline:REPORT.json";
+inline constexpr std::string_view kBaselineIs = "tarninfoc: the baseline ";
+inline constexpr std::string_view kBaselineUnreadable = " cannot be read: ";
+inline constexpr std::string_view kBaselineNotJson = " is not JSON";
+inline constexpr std::string_view kBaselineNoObject =
+    " is no tarninfoc report: it is not a JSON object";
+inline constexpr std::string_view kBaselineLacks = " is no tarninfoc report: it has no ";
+inline constexpr std::string_view kBaselineNotOurs =
+    " is no tarninfoc report: its tool is not tarninfoc";
+inline constexpr std::string_view kBaselineBadItem =
+    " is no tarninfoc report: no line, kind, text or passed fit for item ";
+inline constexpr std::string_view kBaselineOtherInfoFile =
+    " is the report of another info file: no item line in common";
+inline constexpr std::string_view kBaselineFailureField = "regsvr32.failure";
+inline constexpr std::string_view kDriftLine = "line ";
+inline constexpr std::string_view kDriftGoodHas = ", the good PC has ";
+inline constexpr std::string_view kDriftNoSuchItem = ": the good PC has no such item";
+inline constexpr std::string_view kDriftOnGoodPc = " on the good PC: ";
+inline constexpr std::string_view kDriftNotHere = ": not in this run";
+inline constexpr std::string_view kDriftNone = "none";
+inline constexpr std::string_view kDriftYes = "yes";
+inline constexpr std::string_view kDriftNo = "no";
 // The JSON report's names, as docs/tarninfoc-report.schema.json describes them.
 namespace json {
 inline constexpr std::string_view kTool = "tool";
@@ -227,6 +255,10 @@ inline constexpr std::string_view kElevated = "elevated";
 inline constexpr std::string_view kRegisteredFor = "registeredFor";
 inline constexpr std::string_view kMachineLoader = "loader";
 inline constexpr std::string_view kMissingDependencies = "missingDependencies";
+inline constexpr std::string_view kBaseline = "baseline";
+inline constexpr std::string_view kBaselineFile = "file";
+inline constexpr std::string_view kBaselineMissing = "missing";
+inline constexpr std::string_view kBaselineExtra = "extra";
 }  // namespace json
 
 // The modules and procedures that an error text names, "[module.procedure (line)] ..."

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "console/arguments.h"
-#include "console/json_report.h"
+#include "console/baseline.h"
+#include "console/run_report.h"
 #include "form/main_form.h"
 #include "services/texts.h"
 #include "services/win32/code_page.h"
@@ -107,6 +108,20 @@ void KeepStandardHandles() noexcept {
   }
 }
 
+// The good PC's report; nullopt, after one line on standard error, when it cannot be compared with.
+std::optional<console::Baseline> ReadBaseline(FileSystem& files, const std::string& path) {
+  std::string text, error;
+  try {
+    text = files.ReadAll(path);
+  } catch (const std::exception& failure) {
+    error = std::string(text::kBaselineUnreadable) + failure.what();
+  }
+  std::optional<console::Baseline> baseline;
+  if (error.empty()) baseline = console::Baseline::Read(text, error);
+  if (!baseline) WriteErrorLine(std::string(text::kBaselineIs).append(path).append(error));
+  return baseline;
+}
+
 int Run(const std::vector<std::string>& words) {
   console::Arguments arguments;
   std::string error;
@@ -133,13 +148,22 @@ int Run(const std::vector<std::string>& words) {
   }
 
   Win32FileSystem files;
+  std::optional<console::Baseline> baseline;
+  if (arguments.baseline) {
+    baseline = ReadBaseline(files, *arguments.baseline);
+    if (!baseline) return console::kBadUsage;
+  }
   Win32Diagnostics diagnostics(files);
-  console::JsonReport report(
-      diagnostics, [](std::string_view text) { return Utf8(text); },
-      [&](std::string_view reason) {
-        if (!arguments.json) WriteErrorLine(reason);
-      },
-      UtcOffsetMinutes(), arguments.json);
+  console::RunReport report(diagnostics,
+                            {.to_utf8 = [](std::string_view text) { return Utf8(text); },
+                             .from_utf8 = [](std::string_view text) { return FromUtf8(text); },
+                             .tell =
+                                 [&](std::string_view line) {
+                                   if (!arguments.json) WriteErrorLine(line);
+                                 },
+                             .utc_offset_minutes = UtcOffsetMinutes(),
+                             .json = arguments.json,
+                             .baseline = baseline ? &*baseline : nullptr});
   report.Describe(text::kToolVersion, FullPath(arguments.info_file), arguments.no_register);
 
   ConsoleView view(!arguments.json, stop_requested);
@@ -158,6 +182,17 @@ int Run(const std::vector<std::string>& words) {
   ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   std::string path = arguments.info_file;
   if (!form.LoadInfoFile(path)) return console::kBadUsage;
+  if (baseline) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < view.Items().Count(); ++i) lines.push_back(Utf8(view.Items().At(i)));
+    if (!baseline->SharesAnyLine(lines)) {
+      WriteErrorLine(std::string(text::kBaselineIs)
+                         .append(*arguments.baseline)
+                         .append(text::kBaselineOtherInfoFile));
+      return console::kBadUsage;
+    }
+    report.CompareWith(FullPath(*arguments.baseline));
+  }
   form.Process();
   view.pane().Flush();
   if (arguments.json) {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "console/json_report.h"
+#include "console/run_report.h"
 #include "fakes.h"
 #include "services/failure.h"
 
@@ -104,9 +104,7 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
     CreationDiagnosis ExplainCreation(const std::string&) override { return {}; }
   } diagnostics;
   for (const auto& c : cases) {
-    console::JsonReport report(
-        diagnostics, [](std::string_view text) { return std::string(text); },
-        [](std::string_view) {}, 0);
+    console::RunReport report(diagnostics, {});
     Rig rig(report);
     const std::string old_log = "old log\r\n";
     rig.files.files[rig.LogPath()] = old_log;

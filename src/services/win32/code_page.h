@@ -47,4 +47,17 @@ inline std::string Utf8(std::string_view text) {
   return utf8;
 }
 
+// A UTF-8 text in the system's code page, as the console edition writes its lines.
+inline std::string FromUtf8(std::string_view utf8) {
+  bool ascii = true;
+  for (const char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(utf8);
+  const int size = static_cast<int>(utf8.size());
+  std::wstring wide(
+      static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)),
+      L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return Narrow(wide.data(), static_cast<int>(wide.size()));
+}
+
 }  // namespace tarn::win32

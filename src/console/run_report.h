@@ -1,42 +1,50 @@
-// The console edition's record of a run: every item line's findings as typed fields, built from
-// the form's findings while the run writes its log, the reasons behind a failed registration or
-// creation, and the exit code the run earns.
+// The console edition's record of a run, told by the form as the run writes its log: each item
+// line's findings as the report's typed fields, the outcome of every line, the reasons behind a
+// failure, and the drift from a good PC. Each of those has a class of its own; this one feeds
+// them, in the order that the report's text needs.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "console/baseline.h"
+#include "console/json_writer.h"
+#include "console/outcome.h"
 #include "form/findings.h"
-#include "services/diagnostics.h"
+#include "services/reasons.h"
 
 namespace tarn::console {
 
-enum ExitCode { kPassed = 0, kFailed = 1, kBadUsage = 2, kStopped = 3 };
-
-class JsonReport final : public Findings {
+class RunReport final : public Findings {
  public:
   using Json = nlohmann::ordered_json;
-  // `to_utf8` turns a text of the system's code page into UTF-8; `tell` receives each reason
-  // behind a failure as one line. `utc_offset_minutes` is the local time's offset, given to
-  // every time of the report.
-  // Without `keep_items` only the outcome and the reasons are kept: the text report needs no
-  // items of its own.
-  JsonReport(Diagnostics& diagnostics, std::function<std::string(std::string_view)> to_utf8,
-             std::function<void(std::string_view)> tell, int utc_offset_minutes,
-             bool keep_items = true);
+  // `to_utf8` turns a text of the system's code page into UTF-8, `from_utf8` back; `tell`
+  // receives each reason behind a failure, and each drift from the baseline, as one line.
+  // `utc_offset_minutes` is the local time's offset, given to every time of the report.
+  // Without `json` the items are built only for a baseline: the text report needs none.
+  struct Options {
+    std::function<std::string(std::string_view)> to_utf8, from_utf8;
+    std::function<void(std::string_view)> tell;
+    int utc_offset_minutes = 0;
+    bool json = true;
+    Baseline* baseline = nullptr;
+  };
+  RunReport(Diagnostics& diagnostics, Options options);
 
   void Describe(std::string_view version, std::string_view info_file, bool read_only);
+  // The baseline's file, as the report names it.
+  void CompareWith(std::string_view baseline_file);
   // A message the window would have shown in a box.
   void Message(std::string_view text) noexcept;
-  // The whole document as JSON text, once the run is over.
+  // The whole document as JSON text, once the run is over; without `json` only the good PC's
+  // items that this run lacks are told.
   std::string Finish(std::string_view application, std::string_view install_folder);
-  ExitCode exit_code() const;
+  ExitCode exit_code() const { return outcome_.exit_code(); }
 
   void RunBegun(const LocalDateTime& when) noexcept override;
   void LineBegun(int line, std::string_view text) noexcept override;
@@ -63,36 +71,28 @@ class JsonReport final : public Findings {
   // Sets a field of the current line's item, if there is one; a failure loses the field only.
   template <typename Fill>
   void OnItem(Fill&& fill) noexcept;
-  // Gives the reasons to the item and, one line each after the item's value, to `tell_`.
-  void Tell(std::initializer_list<std::string_view> parts);
-  void Explain(const LoadDiagnosis& diagnosis, std::string_view loader_field, bool loaders_as_list,
-               std::string_view loader_text);
-  void ExplainRegistration(std::int32_t exit_code, bool started);
+  void Tell(const std::vector<std::string>& lines) const;
+  void PutLoad(const LoadDiagnosis& diagnosis, std::string_view loader_field, bool as_list);
+  void PutRegistration(const RegistrationReason& reason);
+  // Compares the ended line's item with the good PC's; its drift fails it.
+  void CompareItem();
+  void TellDrift(std::string_view text, const std::vector<Baseline::Difference>& differences);
 
-  Diagnostics& diagnostics_;
-  std::function<std::string(std::string_view)> to_utf8_;
-  std::function<void(std::string_view)> tell_;
-  int utc_offset_minutes_;
-  bool keep_items_;
+  Reasons reasons_;
+  Options options_;
+  Outcome outcome_;
+  JsonWriter writer_;
   Json document_ = Json::object();
-  // Each item is written out as JSON text when its line ends, so that a run of many items keeps
-  // text, not a tree of objects, and the document needs no second walk over them.
-  std::string items_text_;
-  // The library's own writer, as dump() uses it, writing at an item's depth into items_text_
-  // rather than into a text of its own.
-  nlohmann::detail::serializer<Json> item_writer_;
   Json messages_ = Json::array();
-  bool in_line_ = false;
-  Json item_ = Json::object();  // the current line's, until it ends
+  Json missing_ = Json::array(), extra_ = Json::array();  // the good PC's items unmatched, ours
+  Json item_ = Json::object();                            // the current line's, until it ends
   bool has_item_ = false;
   std::string type_;   // the current line's item type, when it has one
   std::string value_;  // the current line's value, in the system's code page
+  std::string text_;   // the current line's text, in the system's code page
+  std::string baseline_file_;
   // RegSvr32's exit code on the current line, and whether it was started at all.
   std::optional<std::pair<std::int32_t, bool>> registration_;
-  bool failed_ = false;  // the current line's item has not passed
-  bool did_something_ = false;
-  int passed_count_ = 0, failed_count_ = 0;
-  std::optional<RunEnd> end_;
 };
 
 }  // namespace tarn::console
