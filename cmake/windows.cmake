@@ -13,6 +13,7 @@ add_library(tarn_win32 STATIC
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
   src/services/win32/process_runner.cpp
+  src/services/win32/registry.cpp
   src/services/win32/search_order.cpp
   src/services/win32/shell.cpp
   src/services/win32/system_error.cpp

@@ -59,6 +59,22 @@ class FakeFileSystem final : public FileSystem {
     if (refuse_version.count(path)) Raise(refuse_version.at(path));
     return versions.count(path) ? std::optional(versions.at(path)) : std::nullopt;
   }
+  // The files and folders directly inside `folder`.
+  std::vector<DirectoryEntry> List(const std::string& folder) override {
+    std::vector<DirectoryEntry> entries;
+    const std::string prefix = folder + "\\";
+    auto add = [&](const std::string& path, std::uint32_t attributes, std::size_t length) {
+      if (path.starts_with(prefix) && path.find('\\', prefix.size()) == std::string::npos)
+        entries.push_back({path.substr(prefix.size()), attributes, length});
+    };
+    for (const auto& [path, bytes] : files) add(path, 32, bytes.size());
+    for (const std::string& path : folders) add(path, kDirectoryAttribute, 0);
+    return entries;
+  }
+  std::string ReadStart(const std::string& path, std::size_t count) override {
+    return Existing(path).substr(0, count);
+  }
+  std::optional<std::string> ProductName(const std::string&) override { return std::nullopt; }
 
  private:
   void Check(const std::string& path) {
