@@ -13,6 +13,7 @@ struct Arguments {
   bool no_register = false;  // a read-only audit: RegSvr32 is not run
   bool no_log = false;       // the log file is left alone
   std::optional<std::string> folder;  // the answer to every folder question
+  std::optional<std::string> scan;    // the folder whose info file is written; none is run
   std::string info_file;
 };
 
