@@ -159,6 +159,12 @@ class FakeCom final : public Com {
   }
 };
 
+class FakeClassRegistry final : public ClassRegistry {
+ public:
+  std::vector<RegisteredClass> classes;
+  std::vector<RegisteredClass> Classes() override { return classes; }
+};
+
 class FakeProcesses final : public Processes {
  public:
   Lines command_lines;                       // every command line run, in order
