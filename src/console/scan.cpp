@@ -39,13 +39,13 @@ struct Image {
   std::vector<std::string> imports;
 };
 
-// A file that cannot be read is no image the scan can describe.
-std::optional<Image> ReadImage(FileSystem& files, const std::string& path, std::uint64_t length) {
+// A file that cannot be read is no image the scan can describe. `bytes` is the memory that every
+// file is read into.
+std::optional<Image> ReadImage(FileSystem& files, const std::string& path, std::string& bytes) {
   try {
-    std::string bytes = files.ReadStart(path, kStartBytes);
+    files.ReadStart(
+        path, kStartBytes, [](std::string_view start) { return start.starts_with("MZ"); }, bytes);
     if (IsTypeLibrary(bytes)) return Image{};
-    if (!bytes.starts_with("MZ")) return std::nullopt;
-    if (length > bytes.size()) bytes = files.ReadAll(path);
     std::optional<PeImage> pe = ReadPeImage(bytes);
     if (!pe) return std::nullopt;
     return Image{{}, pe->self_registering, std::move(pe->imports)};
@@ -59,6 +59,7 @@ std::optional<Image> ReadImage(FileSystem& files, const std::string& path, std::
 std::vector<Image> FindImages(FileSystem& files, const std::string& folder) {
   std::vector<std::pair<std::string, Image>> found;
   std::vector<std::string> pending{""};
+  std::string bytes;
   while (!pending.empty()) {
     const std::string relative = std::move(pending.back());
     pending.pop_back();
@@ -68,7 +69,7 @@ std::vector<Image> FindImages(FileSystem& files, const std::string& folder) {
         if (!(entry.attributes & kReparsePointAttribute)) pending.push_back(std::move(path));
         continue;
       }
-      if (std::optional<Image> image = ReadImage(files, CombinePath(folder, path), entry.length)) {
+      if (std::optional<Image> image = ReadImage(files, CombinePath(folder, path), bytes)) {
         image->relative = std::move(path);
         found.emplace_back(Lower(image->relative), std::move(*image));
       }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,8 +57,12 @@ class FileSystem {
   virtual std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) = 0;
   // The entries of a folder, without "." and ".."; none when it cannot be listed.
   virtual std::vector<DirectoryEntry> List(const std::string& folder) = 0;
-  // The first `count` bytes of a file, fewer when it is shorter.
-  virtual std::string ReadStart(const std::string& path, std::size_t count) = 0;
+  // The first `count` bytes of a file, fewer when it is shorter, into `bytes`; then the rest of
+  // the file too when `whole` says so of those. One opening of the file serves both, and the
+  // memory of `bytes` is used again: a scan of thousands of files pays for neither twice.
+  virtual void ReadStart(const std::string& path, std::size_t count,
+                         const std::function<bool(std::string_view)>& whole,
+                         std::string& bytes) = 0;
   // The product name of a file's version resource, in its first language; nothing when there is
   // none.
   virtual std::optional<std::string> ProductName(const std::string& path) = 0;

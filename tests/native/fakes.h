@@ -71,8 +71,10 @@ class FakeFileSystem final : public FileSystem {
     for (const std::string& path : folders) add(path, kDirectoryAttribute, 0);
     return entries;
   }
-  std::string ReadStart(const std::string& path, std::size_t count) override {
-    return Existing(path).substr(0, count);
+  void ReadStart(const std::string& path, std::size_t count,
+                 const std::function<bool(std::string_view)>& whole, std::string& bytes) override {
+    bytes = Existing(path).substr(0, count);
+    if (whole(bytes)) bytes = Existing(path);
   }
   std::optional<std::string> ProductName(const std::string&) override { return std::nullopt; }
 

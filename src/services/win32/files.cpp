@@ -15,6 +15,7 @@ namespace {
 
 // Writes and reads go in pieces that a DWORD can count.
 constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kPiece = 64 << 20;
 
 // The file's version resource, empty when it has none.
 std::vector<unsigned char> VersionResource(const std::string& path) {
@@ -143,16 +144,33 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
   return entries;
 }
 
-std::string Win32FileSystem::ReadStart(const std::string& path, std::size_t count) {
+void Win32FileSystem::ReadStart(const std::string& path, std::size_t count,
+                                const std::function<bool(std::string_view)>& whole,
+                                std::string& bytes) {
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
-  std::string start(std::min(count, kChunk), '\0');
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), start.data(), static_cast<DWORD>(start.size()), &read, nullptr))
-    ThrowLastError();
-  start.resize(read);
-  return start;
+  bytes.clear();
+  // A read that gives less than was asked for has met the end.
+  auto read_to = [&](std::size_t end) {
+    while (bytes.size() < end) {
+      const std::size_t have = bytes.size();
+      const std::size_t ask = std::min(end - have, kPiece);
+      bytes.resize(have + ask);
+      DWORD read = 0;
+      if (!::ReadFile(file.get(), bytes.data() + have, static_cast<DWORD>(ask), &read, nullptr))
+        ThrowLastError();
+      bytes.resize(have + read);
+      if (read < ask) return false;
+    }
+    return true;
+  };
+  if (!read_to(count) || !whole(bytes)) return;
+  LARGE_INTEGER length{};
+  if (!::GetFileSizeEx(file.get(), &length)) ThrowLastError();
+  // One more byte than the length, so that the end is met even when the file has grown.
+  while (read_to(std::max<std::size_t>(bytes.size(), length.QuadPart) + 1)) {
+  }
 }
 
 // The first language of the resource's translation table, else US English in Unicode and in
