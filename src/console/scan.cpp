@@ -142,17 +142,15 @@ std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folde
 // The programmatic identifiers of the classes whose server lies in the folder, sorted, each once.
 std::vector<std::string> ObjectsServedFrom(ScanMachine& machine, const std::string& folder) {
   std::set<std::string> prog_ids;
-  for (const RegisteredClass& registered : machine.classes.Classes()) {
-    const bool inside = std::any_of(
-        registered.servers.begin(), registered.servers.end(), [&](const std::string& value) {
-          std::string_view start = value;
-          if (start.starts_with('"')) start.remove_prefix(1);
-          // Only a value that begins with the folder can name a file in it: the others are not
-          // looked up on the disk.
-          return Inside(start, folder) && Inside(ServerFile(machine.files, value), folder);
-        });
-    if (inside) prog_ids.insert(registered.prog_ids.begin(), registered.prog_ids.end());
-  }
+  auto inside = [&](const std::string& value) {
+    std::string_view start = value;
+    if (start.starts_with('"')) start.remove_prefix(1);
+    // Only a value that begins with the folder can name a file in it: the others are not looked
+    // up on the disk.
+    return Inside(start, folder) && Inside(ServerFile(machine.files, value), folder);
+  };
+  for (const RegisteredClass& registered : machine.classes.Classes(inside))
+    prog_ids.insert(registered.prog_ids.begin(), registered.prog_ids.end());
   return {prog_ids.begin(), prog_ids.end()};
 }
 

@@ -161,8 +161,11 @@ struct RegisteredClass {
 
 class ClassRegistry {
  public:
-  // The classes of every registry view, those without a programmatic identifier left out.
-  virtual std::vector<RegisteredClass> Classes() = 0;
+  // The classes of every registry view with a server whose value `wanted` takes, those without a
+  // programmatic identifier left out. Only the wanted classes' identifiers are read: a registry
+  // holds thousands of classes.
+  virtual std::vector<RegisteredClass> Classes(
+      const std::function<bool(const std::string& server)>& wanted) = 0;
 
  protected:
   ~ClassRegistry() = default;

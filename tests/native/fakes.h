@@ -2,6 +2,8 @@
 // runs a main form over them; the fuzz target drives the same rig.
 #pragma once
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -164,7 +166,13 @@ class FakeCom final : public Com {
 class FakeClassRegistry final : public ClassRegistry {
  public:
   std::vector<RegisteredClass> classes;
-  std::vector<RegisteredClass> Classes() override { return classes; }
+  std::vector<RegisteredClass> Classes(
+      const std::function<bool(const std::string&)>& wanted) override {
+    std::vector<RegisteredClass> taken;
+    for (const RegisteredClass& c : classes)
+      if (std::any_of(c.servers.begin(), c.servers.end(), wanted)) taken.push_back(c);
+    return taken;
+  }
 };
 
 class FakeProcesses final : public Processes {

@@ -1,5 +1,7 @@
 #include "services/win32/registry.h"
 
+#include <algorithm>
+
 namespace tarn::win32 {
 
 UniqueKey OpenKey(HKEY root, const std::string& name, REGSAM view) {
@@ -25,7 +27,8 @@ std::string TextValue(HKEY key, const char* name) {
 }
 
 // On a 32-bit Windows both flags name its one view; the caller takes each identifier once.
-std::vector<RegisteredClass> Win32ClassRegistry::Classes() {
+std::vector<RegisteredClass> Win32ClassRegistry::Classes(
+    const std::function<bool(const std::string& server)>& wanted) {
   std::vector<RegisteredClass> classes;
   for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     UniqueKey ids = OpenKey(HKEY_CLASSES_ROOT, "CLSID", view);
@@ -47,7 +50,7 @@ std::vector<RegisteredClass> Win32ClassRegistry::Classes() {
       const std::string base = std::string(id) + "\\";
       for (const char* server : {"InprocServer32", "LocalServer32"})
         read((base + server).c_str(), found.servers);
-      if (found.servers.empty()) continue;
+      if (std::none_of(found.servers.begin(), found.servers.end(), wanted)) continue;
       for (const char* name : {"ProgID", "VersionIndependentProgID"})
         read((base + name).c_str(), found.prog_ids);
       if (!found.prog_ids.empty()) classes.push_back(std::move(found));

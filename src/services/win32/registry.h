@@ -24,11 +24,11 @@ UniqueKey OpenKey(HKEY root, const std::string& name, REGSAM view = 0);
 // A value's text, environment strings expanded; empty when there is none.
 std::string TextValue(HKEY key, const char* name);
 
-// Every class of both registry views that names a server, with the programmatic identifiers its
-// key gives.
+// The classes of both registry views, with the programmatic identifiers their keys give.
 class Win32ClassRegistry final : public ClassRegistry {
  public:
-  std::vector<RegisteredClass> Classes() override;
+  std::vector<RegisteredClass> Classes(
+      const std::function<bool(const std::string& server)>& wanted) override;
 };
 
 }  // namespace tarn::win32
