@@ -11,7 +11,9 @@
 namespace tarn::win32 {
 namespace {
 
-std::string FolderOf(UINT (*get)(char*, UINT)) {
+// Any callable: the system's functions have their own calling convention on x86, a lambda not.
+template <typename Get>
+std::string FolderOf(Get get) {
   char folder[MAX_PATH];
   const UINT length = get(folder, MAX_PATH);
   return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
