@@ -8,24 +8,18 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench.h"
 #include "services/win32/desktop.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Body>
-double Seconds(Body&& body) {
-  const auto start = Clock::now();
-  body();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using tarn::bench::Run;
+using tarn::bench::Seconds;
 
 // What the File check asks of Windows for one item, with nothing around it.
 void BareFileCalls(const std::string& path, std::string& sink) {
@@ -51,29 +45,6 @@ void BareFileCalls(const std::string& path, std::string& sink) {
     ::VerQueryValueA(buffer.data(), "\\", &block, &length);
   }
   sink.assign(date).append(clock);
-}
-
-// Runs the command line with standard output and error going to `output`; its exit code.
-DWORD Run(std::string command_line, const std::string& output) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = ::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = out;
-  PROCESS_INFORMATION started{};
-  DWORD code = 99;
-  if (::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &started)) {
-    ::WaitForSingleObject(started.hProcess, INFINITE);
-    ::GetExitCodeProcess(started.hProcess, &code);
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
-  }
-  ::CloseHandle(out);
-  return code;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ add_library(tarn_win32 STATIC
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
   src/services/win32/process_runner.cpp
+  src/services/win32/registry.cpp
   src/services/win32/search_order.cpp
   src/services/win32/shell.cpp
   src/services/win32/system_error.cpp
@@ -76,3 +77,7 @@ add_executable(tarninfoc_bench EXCLUDE_FROM_ALL bench/tarninfoc_bench.cpp)
 target_link_libraries(tarninfoc_bench PRIVATE tarn_win32)
 target_link_options(tarninfoc_bench PRIVATE ${TARN_STATIC_LINK})
 add_dependencies(tarninfoc_bench tarninfoc)
+add_executable(scan_bench EXCLUDE_FROM_ALL bench/scan_bench.cpp)
+target_link_libraries(scan_bench PRIVATE tarn_win32)
+target_link_options(scan_bench PRIVATE ${TARN_STATIC_LINK})
+add_dependencies(scan_bench tarninfoc)

@@ -49,13 +49,21 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
       arguments.baseline = word.substr(10);
     } else if (name == "baseline" || name == "baseline:") {
       error = text::kBaselineNeedsFile;
+    } else if (name.starts_with("scan:") && name.size() > 5) {
+      arguments.scan = word.substr(6);
+    } else if (name == "scan" || name == "scan:") {
+      error = text::kScanNeedsPath;
       return false;
     } else {
       error = std::string(text::kUnknownSwitch) + word;
       return false;
     }
   }
-  if (!have_file && !arguments.help) {
+  if (arguments.scan && have_file) {
+    error = std::string(text::kScanRunsNoFile) + arguments.info_file;
+    return false;
+  }
+  if (!have_file && !arguments.help && !arguments.scan) {
     error = text::kNoInfoFile;
     return false;
   }

@@ -14,6 +14,7 @@ struct Arguments {
   bool no_log = false;       // the log file is left alone
   std::optional<std::string> folder;    // the answer to every folder question
   std::optional<std::string> baseline;  // a good PC's /json report to compare with
+  std::optional<std::string> scan;      // the folder whose info file is written; none is run
   std::string info_file;
 };
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "services/paths.h"
 #include "services/ascii_case.h"
+#include "services/paths.h"
 
 namespace tarn {
 namespace {
@@ -31,12 +31,12 @@ class Bytes {
   // The zero-ended name at `offset`, or nothing when it runs to the end or is longer than any
   // file name: a damaged table whose entries all point at one long run of bytes would otherwise
   // copy that run once for each entry.
-  std::optional<std::string> Name(std::uint64_t offset) const {
+  std::optional<std::string_view> Name(std::uint64_t offset) const {
     if (offset >= bytes_.size()) return std::nullopt;
     const std::string_view name = bytes_.substr(offset, kMaxName + 1);
     const std::size_t end = name.find('\0');
     if (end == std::string_view::npos) return std::nullopt;
-    return std::string(name.substr(0, end));
+    return name.substr(0, end);
   }
 
  private:
@@ -49,10 +49,15 @@ struct Section {
 
 constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::uint32_t kPe32 = 0x10b, kPe32Plus = 0x20b;
+constexpr std::uint32_t kExportDirectory = 0;
 constexpr std::uint32_t kImportDirectory = 1;
 constexpr std::uint32_t kDescriptorSize = 20;
-// No real import table names this many DLLs; the bound keeps a damaged one from running long.
+// No real import table names this many DLLs, nor an export table this many functions; the bounds
+// keep a damaged one from running long.
 constexpr std::size_t kMaxImports = 4096;
+constexpr std::uint32_t kMaxExports = 65536;
+// The entry point that makes a DLL a component that registers itself.
+constexpr std::string_view kRegisterServer = "DllRegisterServer";
 
 std::optional<std::uint64_t> FileOffset(const std::vector<Section>& sections,
                                         std::uint32_t address) {
@@ -65,6 +70,28 @@ std::optional<std::uint64_t> FileOffset(const std::vector<Section>& sections,
     }
   }
   return std::nullopt;
+}
+
+// Whether the export directory at `address` names `wanted`; nothing when the directory does not
+// hold together.
+std::optional<bool> ExportsName(const Bytes& file, const std::vector<Section>& sections,
+                                std::uint32_t address, std::string_view wanted) {
+  std::optional<std::uint64_t> directory = FileOffset(sections, address);
+  if (!directory) return std::nullopt;
+  std::optional<std::uint32_t> count = file.Read(*directory + 24, 4);
+  std::optional<std::uint32_t> names = file.Read(*directory + 32, 4);
+  if (!count || !names || *count > kMaxExports) return std::nullopt;
+  if (*count == 0) return false;
+  std::optional<std::uint64_t> table = FileOffset(sections, *names);
+  if (!table) return std::nullopt;
+  for (std::uint32_t i = 0; i < *count; ++i) {
+    std::optional<std::uint32_t> name = file.Read(*table + 4ull * i, 4);
+    std::optional<std::uint64_t> at = name ? FileOffset(sections, *name) : std::nullopt;
+    std::optional<std::string_view> text = at ? file.Name(*at) : std::nullopt;
+    if (!text) return std::nullopt;
+    if (*text == wanted) return true;
+  }
+  return false;
 }
 
 // API-set names are resolved by the loader's schema, never as files.
@@ -101,13 +128,16 @@ std::optional<PeImage> ReadPeImage(std::string_view bytes) {
   const std::uint64_t directories = optional + (magic == kPe32 ? 96 : 112);
   std::optional<std::uint32_t> directory_count = file.Read(directories - 4, 4);
   if (!directory_count) return std::nullopt;
-  if (*directory_count <= kImportDirectory ||
-      directories + 8 * (kImportDirectory + 1) > optional + *optional_size) {
-    return image;  // no import directory: nothing imported
-  }
-  std::optional<std::uint32_t> imports = file.Read(directories + 8 * kImportDirectory, 4);
-  if (!imports) return std::nullopt;
-  if (*imports == 0) return image;
+  // A directory's address, 0 when the header has no such directory.
+  auto directory = [&](std::uint32_t index) -> std::optional<std::uint32_t> {
+    if (*directory_count <= index || directories + 8 * (index + 1) > optional + *optional_size)
+      return 0;
+    return file.Read(directories + 8 * index, 4);
+  };
+  std::optional<std::uint32_t> exports = directory(kExportDirectory);
+  std::optional<std::uint32_t> imports = directory(kImportDirectory);
+  if (!exports || !imports) return std::nullopt;
+  if (*exports == 0 && *imports == 0) return image;
 
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < *section_count; ++i) {
@@ -117,6 +147,12 @@ std::optional<PeImage> ReadPeImage(std::string_view bytes) {
     if (!size || !address || !raw_size || !raw) return std::nullopt;
     sections.push_back({*address, *size, *raw, *raw_size});
   }
+  if (*exports != 0) {
+    std::optional<bool> registers = ExportsName(file, sections, *exports, kRegisterServer);
+    if (!registers) return std::nullopt;
+    image.self_registering = *registers;
+  }
+  if (*imports == 0) return image;
 
   std::optional<std::uint64_t> descriptor = FileOffset(sections, *imports);
   if (!descriptor) return std::nullopt;
@@ -126,11 +162,16 @@ std::optional<PeImage> ReadPeImage(std::string_view bytes) {
     if (!name || !thunks) return std::nullopt;
     if (*name == 0 && *thunks == 0) break;
     std::optional<std::uint64_t> at = FileOffset(sections, *name);
-    std::optional<std::string> dll = at ? file.Name(*at) : std::nullopt;
+    std::optional<std::string_view> dll = at ? file.Name(*at) : std::nullopt;
     if (!dll || image.imports.size() == kMaxImports) return std::nullopt;
-    image.imports.push_back(std::move(*dll));
+    image.imports.emplace_back(*dll);
   }
   return image;
+}
+
+bool IsTypeLibrary(std::string_view bytes) {
+  // The two formats of type library: the 32-bit one ("MSFT") and the older structured one.
+  return bytes.starts_with("MSFT") || bytes.starts_with("SLTG");
 }
 
 std::string MachineName(std::uint16_t machine) {
@@ -149,6 +190,38 @@ std::string MachineName(std::uint16_t machine) {
   }
 }
 
+FoundImport FindImport(FileSystem& files, const std::string& own_folder, std::string_view dll,
+                       const DllSearch& search) {
+  FoundImport found;
+  found.by_system =
+      IsApiSet(dll) || std::any_of(search.known_dlls.begin(), search.known_dlls.end(),
+                                   [&](const std::string& k) { return EqualNoCase(k, dll); });
+  if (found.by_system) return found;
+  auto look_in = [&](const std::string& folder) {
+    if (folder.empty() || !found.path.empty()) return;
+    std::string candidate = CombinePath(folder, dll);
+    if (IsFile(files, candidate)) found.path = std::move(candidate);
+  };
+  look_in(own_folder);
+  for (const std::string& folder : search.folders) look_in(folder);
+  return found;
+}
+
+std::string ServerFile(FileSystem& files, std::string_view value) {
+  if (value.starts_with('"')) {
+    value.remove_prefix(1);
+    return std::string(value.substr(0, value.find('"')));
+  }
+  const std::string whole(value);
+  if (IsFile(files, whole)) return whole;
+  for (std::size_t blank = value.find(' '); blank != std::string_view::npos;
+       blank = value.find(' ', blank + 1)) {
+    std::string part(value.substr(0, blank));
+    if (IsFile(files, part)) return part;
+  }
+  return whole;
+}
+
 LoadDiagnosis Diagnose(FileSystem& files, const std::string& path,
                        const std::vector<std::uint16_t>& loader_machines, const DllSearch& search) {
   LoadDiagnosis diagnosis;
@@ -164,16 +237,11 @@ LoadDiagnosis Diagnose(FileSystem& files, const std::string& path,
     for (std::uint16_t loader : loader_machines)
       diagnosis.loader_machines.push_back(MachineName(loader));
   }
-  std::vector<std::string> folders{GetFilePathOnly(path)};
-  folders.insert(folders.end(), search.folders.begin(), search.folders.end());
+  const std::string own_folder = GetFilePathOnly(path);
   for (const std::string& dll : image->imports) {
-    bool known =
-        IsApiSet(dll) || std::any_of(search.known_dlls.begin(), search.known_dlls.end(),
-                                     [&](const std::string& k) { return EqualNoCase(k, dll); });
-    bool found = known || std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
-                   return !f.empty() && IsFile(files, CombinePath(f, dll));
-                 });
-    if (!found) diagnosis.missing_dependencies.push_back(dll);
+    if (FindImport(files, own_folder, dll, search).missing()) {
+      diagnosis.missing_dependencies.push_back(dll);
+    }
   }
   return diagnosis;
 }

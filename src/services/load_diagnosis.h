@@ -22,10 +22,15 @@ struct PeImage {
   std::uint16_t machine = 0;
   // The DLLs of the import table, in its order; delay-loaded ones are not needed to load.
   std::vector<std::string> imports;
+  // It exports DllRegisterServer: a component that registers itself.
+  bool self_registering = false;
 };
 
 // Nothing when the bytes are not a PE image whose headers hold together.
 std::optional<PeImage> ReadPeImage(std::string_view bytes);
+
+// The bytes begin as a type library file does.
+bool IsTypeLibrary(std::string_view bytes);
 
 // "x86", "x64", "arm64", else the machine word as 0x and four hexadecimal digits.
 std::string MachineName(std::uint16_t machine);
@@ -39,6 +44,21 @@ struct DllSearch {
   std::vector<std::string> known_dlls;
   std::vector<std::string> folders;
 };
+
+// Where the loader takes an imported DLL from: the system itself (a known DLL or an API set), else
+// the first file of that name in the importing file's own folder and then in the search's folders.
+struct FoundImport {
+  bool by_system = false;
+  std::string path;  // empty when neither the system nor any folder has it
+  bool missing() const { return !by_system && path.empty(); }
+};
+FoundImport FindImport(FileSystem& files, const std::string& own_folder, std::string_view dll,
+                       const DllSearch& search);
+
+// The file that a class's server value names, as the system reads it: the text inside the quotes
+// when it begins with one; else the whole when it is a file, or the shortest part before a blank
+// that is one, the rest being the server's arguments; else the whole.
+std::string ServerFile(FileSystem& files, std::string_view value);
 
 // The diagnosis of the file at `path` for loaders of the machines `loader_machines`; the file's
 // own folder is searched before `search`'s folders, as for a DLL loaded by its full path. Empty

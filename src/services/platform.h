@@ -6,16 +6,19 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "services/failure.h"
 
 namespace tarn {
 
 inline constexpr std::uint32_t kDirectoryAttribute = 16;
+inline constexpr std::uint32_t kReparsePointAttribute = 1024;
 inline constexpr int kNoRoot = -1;  // a folder browser not limited to a special folder
 
 struct LocalDateTime {
@@ -31,6 +34,13 @@ using FixedFileInfo = std::array<std::uint32_t, 13>;
 inline constexpr std::size_t kFileVersionHigh = 2;
 inline constexpr std::size_t kFileVersionLow = 3;
 
+// One entry of a folder: a file or a folder inside it.
+struct DirectoryEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+  std::uint64_t length = 0;
+};
+
 class FileSystem {
  public:
   // The attribute word of a path, or nothing when the query fails for any reason.
@@ -45,6 +55,17 @@ class FileSystem {
   // The fixed record of a file's version resource, read into a zeroed record that the copy never
   // writes past; nothing when the file has no version information (missing, unreadable, none).
   virtual std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) = 0;
+  // The entries of a folder, without "." and ".."; none when it cannot be listed.
+  virtual std::vector<DirectoryEntry> List(const std::string& folder) = 0;
+  // The first `count` bytes of a file, fewer when it is shorter, into `bytes`; then the rest of
+  // the file too when `whole` says so of those. One opening of the file serves both, and the
+  // memory of `bytes` is used again: a scan of thousands of files pays for neither twice.
+  virtual void ReadStart(const std::string& path, std::size_t count,
+                         const std::function<bool(std::string_view)>& whole,
+                         std::string& bytes) = 0;
+  // The product name of a file's version resource, in its first language; nothing when there is
+  // none.
+  virtual std::optional<std::string> ProductName(const std::string& path) = 0;
 
  protected:
   ~FileSystem() = default;
@@ -128,6 +149,26 @@ class Com {
 
  protected:
   ~Com() = default;
+};
+
+// A class of the registry that names a server: its in-process and local servers' values as
+// written, environment strings expanded, and its programmatic identifiers (the versioned one
+// first).
+struct RegisteredClass {
+  std::vector<std::string> servers;
+  std::vector<std::string> prog_ids;
+};
+
+class ClassRegistry {
+ public:
+  // The classes of every registry view with a server whose value `wanted` takes, those without a
+  // programmatic identifier left out. Only the wanted classes' identifiers are read: a registry
+  // holds thousands of classes.
+  virtual std::vector<RegisteredClass> Classes(
+      const std::function<bool(const std::string& server)>& wanted) = 0;
+
+ protected:
+  ~ClassRegistry() = default;
 };
 
 // Everything of the machine that the tool asks for.

@@ -118,6 +118,7 @@ inline constexpr std::string_view kVariableAppName = "AppName";
 inline constexpr std::string_view kToolVersion = "1.0.0.0";
 inline constexpr std::string_view kUsage =
     "Usage: tarninfoc [options] INFOFILE\n"
+    "       tarninfoc /scan:FOLDER > INFOFILE\n"
     "\n"
     "Runs the checks of an info file as Tarn Application Information does, without a window and\n"
     "without a question, and writes the report to standard output. Messages go to standard error.\n"
@@ -130,6 +131,8 @@ inline constexpr std::string_view kUsage =
     "  /baseline:REPORT.json\n"
     "                 compare every item with a /json report of the same info file taken on a\n"
     "                 PC that works; each difference is drift and fails its item\n"
+    "  /scan:FOLDER   run no info file: write one to standard output for the application\n"
+    "                 installed in FOLDER (its images, runtimes and classes)\n"
     "  /? or -h       show this text\n"
     "\n"
     "Switches begin with / or - and may be written in any case.\n"
@@ -148,6 +151,21 @@ inline constexpr std::string_view kNoInfoFile =
 inline constexpr std::string_view kFolderNeedsPath =
     "tarninfoc: /folder needs a folder: /folder:PATH";
 inline constexpr std::string_view kFolderNotFound = "tarninfoc: no such folder for /folder: ";
+inline constexpr std::string_view kScanNeedsPath = "tarninfoc: /scan needs a folder: /scan:FOLDER";
+inline constexpr std::string_view kScanNotFound = "tarninfoc: no such folder for /scan: ";
+inline constexpr std::string_view kScanRunsNoFile = "tarninfoc: /scan runs no info file, not also ";
+// The info file that /scan writes: its first comment line (the folder, then the date), and the
+// last one, with the line on standard error, when the item list's limit left images out.
+inline constexpr std::string_view kScanComment = "; Written by tarninfoc /scan of ";
+inline constexpr std::string_view kScanCommentDate = " on ";
+inline constexpr std::string_view kScanLeftOutComment = "; ";
+inline constexpr std::string_view kScanLeftOut =
+    " images left out: an info file holds at most 32767 lines";
+inline constexpr std::string_view kScanLeftOutError = "tarninfoc: ";
+// Product names in version resources that name the operating system, in lower case without
+// marks: Windows' own, and Wine's own DLLs, which stand in for them under Wine.
+inline constexpr std::string_view kWindowsProduct = "microsoft windows operating system";
+inline constexpr std::string_view kWineProduct = "wine";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
 inline constexpr std::string_view kStopping = "tarninfoc: stopping after the current item";
 // The reasons behind a failed registration or creation, one line each, after the item's value

@@ -11,12 +11,15 @@
 #include "console/arguments.h"
 #include "console/baseline.h"
 #include "console/run_report.h"
+#include "console/scan.h"
 #include "form/main_form.h"
 #include "services/texts.h"
 #include "services/win32/code_page.h"
 #include "services/win32/com.h"
 #include "services/win32/diagnostics.h"
 #include "services/win32/files.h"
+#include "services/win32/registry.h"
+#include "services/win32/search_order.h"
 #include "ui/console_view.h"
 
 namespace tarn::win32 {
@@ -122,6 +125,40 @@ std::optional<console::Baseline> ReadBaseline(FileSystem& files, const std::stri
   return baseline;
 }
 
+// A failure while finding the special folders of a scan, on standard error: there is no log.
+class ErrorLineReporter final : public Reporter {
+ public:
+  void ReportToLog(std::string_view error_text) noexcept override { WriteErrorLine(error_text); }
+  void ReportInBox(std::string_view error_text, BoxIcon) noexcept override {
+    WriteErrorLine(error_text);
+  }
+};
+
+// The info file of the application in `path`, on standard output as the system's code page
+// writes it.
+int Scan(const std::string& path) {
+  std::optional<std::string> folder = BrowserFolder(path);
+  if (!folder) {
+    WriteErrorLine(std::string(text::kScanNotFound) + path);
+    return console::kBadUsage;
+  }
+  folder->pop_back();
+  Win32FileSystem files;
+  Win32Desktop desktop;
+  Win32Shell shell;
+  ErrorLineReporter reporter;
+  Win32ClassRegistry classes;
+  const DllSearch search = StandardDllSearch();
+  console::ScanMachine machine{files, desktop, shell, reporter, classes, search};
+  const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
+  WriteStandard(STD_OUTPUT_HANDLE, scanned.text);
+  if (scanned.left_out > 0) {
+    WriteErrorLine(std::string(text::kScanLeftOutError) + std::to_string(scanned.left_out) +
+                   std::string(text::kScanLeftOut));
+  }
+  return console::kPassed;
+}
+
 int Run(const std::vector<std::string>& words) {
   console::Arguments arguments;
   std::string error;
@@ -138,6 +175,7 @@ int Run(const std::vector<std::string>& words) {
     WriteStandard(STD_OUTPUT_HANDLE, usage);
     return console::kPassed;
   }
+  if (arguments.scan) return Scan(*arguments.scan);
   std::optional<std::string> folder;
   if (arguments.folder) {
     folder = BrowserFolder(*arguments.folder);

@@ -2,6 +2,8 @@
 // runs a main form over them; the fuzz target drives the same rig.
 #pragma once
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -59,6 +61,24 @@ class FakeFileSystem final : public FileSystem {
     if (refuse_version.count(path)) Raise(refuse_version.at(path));
     return versions.count(path) ? std::optional(versions.at(path)) : std::nullopt;
   }
+  // The files and folders directly inside `folder`.
+  std::vector<DirectoryEntry> List(const std::string& folder) override {
+    std::vector<DirectoryEntry> entries;
+    const std::string prefix = folder + "\\";
+    auto add = [&](const std::string& path, std::uint32_t attributes, std::size_t length) {
+      if (path.starts_with(prefix) && path.find('\\', prefix.size()) == std::string::npos)
+        entries.push_back({path.substr(prefix.size()), attributes, length});
+    };
+    for (const auto& [path, bytes] : files) add(path, 32, bytes.size());
+    for (const std::string& path : folders) add(path, kDirectoryAttribute, 0);
+    return entries;
+  }
+  void ReadStart(const std::string& path, std::size_t count,
+                 const std::function<bool(std::string_view)>& whole, std::string& bytes) override {
+    bytes = Existing(path).substr(0, count);
+    if (whole(bytes)) bytes = Existing(path);
+  }
+  std::optional<std::string> ProductName(const std::string&) override { return std::nullopt; }
 
  private:
   void Check(const std::string& path) {
@@ -140,6 +160,18 @@ class FakeCom final : public Com {
   std::unique_ptr<TypeLibReader> NewTypeLibReader() override { return std::make_unique<Reader>(); }
   std::unique_ptr<ComObject> CreateObject(const std::string&) override {
     Raise("ActiveX component can't create object");
+  }
+};
+
+class FakeClassRegistry final : public ClassRegistry {
+ public:
+  std::vector<RegisteredClass> classes;
+  std::vector<RegisteredClass> Classes(
+      const std::function<bool(const std::string&)>& wanted) override {
+    std::vector<RegisteredClass> taken;
+    for (const RegisteredClass& c : classes)
+      if (std::any_of(c.servers.begin(), c.servers.end(), wanted)) taken.push_back(c);
+    return taken;
   }
 };
 

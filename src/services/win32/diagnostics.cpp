@@ -10,63 +10,11 @@
 #include "services/paths.h"
 #include "services/texts.h"
 #include "services/win32/handles.h"
+#include "services/win32/registry.h"
 #include "services/win32/search_order.h"
 
 namespace tarn::win32 {
 namespace {
-
-struct KeyCloser {
-  void operator()(HKEY key) const { ::RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-UniqueKey OpenKey(HKEY root, const std::string& name) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
-  return UniqueKey(key);
-}
-
-// A value's text, environment strings expanded; empty when there is none.
-std::string TextValue(HKEY key, const char* name) {
-  char text[MAX_PATH * 4];
-  DWORD type = 0, size = sizeof text - 1;
-  if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return {};
-  }
-  text[size] = '\0';
-  if (type == REG_SZ) return text;
-  char expanded[MAX_PATH * 4];
-  DWORD length = ::ExpandEnvironmentStringsA(text, expanded, sizeof expanded);
-  return length == 0 || length > sizeof expanded ? std::string() : std::string(expanded);
-}
-
-// The known DLLs and the folders of the standard search for a DLL loaded by its full path with
-// the altered search path, as the registration tool and COM load servers: after the DLL's own
-// folder, the system folder, the 16-bit system folder, the Windows folder, the current folder and
-// the folders of PATH.
-DllSearch StandardSearch() {
-  DllSearch search;
-  if (UniqueKey known = OpenKey(HKEY_LOCAL_MACHINE,
-                                "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs")) {
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD size = sizeof name;
-      if (::RegEnumValueA(known.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS) {
-        break;
-      }
-      if (std::string dll = TextValue(known.get(), name); !dll.empty()) {
-        search.known_dlls.push_back(dll);
-      }
-    }
-  }
-  SearchFolders folders = CurrentSearchFolders();
-  search.folders = {folders.system, folders.system16, folders.windows, folders.current};
-  search.folders.insert(search.folders.end(), folders.path.begin(), folders.path.end());
-  return search;
-}
 
 std::uint16_t OwnMachine() {
   auto* base = reinterpret_cast<const BYTE*>(::GetModuleHandleA(nullptr));
@@ -97,14 +45,7 @@ struct ViewedClass {
 
 ViewedClass ReadClass(const std::string& prog_id, REGSAM view) {
   ViewedClass found;
-  auto open = [&](const std::string& name) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ | view, &key) !=
-        ERROR_SUCCESS) {
-      return UniqueKey();
-    }
-    return UniqueKey(key);
-  };
+  auto open = [&](const std::string& name) { return OpenKey(HKEY_CLASSES_ROOT, name, view); };
   UniqueKey id_key = open(prog_id + "\\CLSID");
   const std::string id = id_key ? TextValue(id_key.get(), nullptr) : std::string();
   if (id.empty()) return found;
@@ -154,7 +95,7 @@ LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
     } catch (const Failure&) {
     }
   }
-  return Diagnose(files_, path, machines, StandardSearch());
+  return Diagnose(files_, path, machines, StandardDllSearch());
 }
 
 // The class is looked up in both registry views, as a 64-bit and a 32-bit host would see it. Its
@@ -179,9 +120,7 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
     diagnosis.registered_for.push_back(MachineName(view.machine));
     if (server.empty() || view.machine == own) server = found.in_process_server;
   }
-  if (server.size() >= 2 && server.front() == '"' && server.back() == '"') {
-    server = server.substr(1, server.size() - 2);
-  }
+  server = ServerFile(files_, server);
   if (server.empty()) return diagnosis;
   if (server.find('\\') == std::string::npos) {
     char found[MAX_PATH];
@@ -192,7 +131,7 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
     diagnosis.server.missing_dependencies.push_back(server);
     return diagnosis;
   }
-  diagnosis.server = Diagnose(files_, server, {own}, StandardSearch());
+  diagnosis.server = Diagnose(files_, server, {own}, StandardDllSearch());
   return diagnosis;
 }
 

@@ -1,10 +1,12 @@
 #include "services/win32/files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <vector>
 
+#include "services/paths.h"
 #include "services/win32/handles.h"
 #include "services/win32/system_error.h"
 
@@ -13,6 +15,38 @@ namespace {
 
 // Writes and reads go in pieces that a DWORD can count.
 constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kPiece = 64 << 20;
+
+// The file's version resource, empty when it has none.
+std::vector<unsigned char> VersionResource(const std::string& path) {
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+  std::vector<unsigned char> buffer(size);
+  if (size != 0 && !::GetFileVersionInfoA(path.c_str(), handle, size, buffer.data()))
+    buffer.clear();
+  return buffer;
+}
+
+// A string of the resource's string table, zero-ended within the resource.
+std::optional<std::string> VersionString(std::vector<unsigned char>& resource,
+                                         const std::string& key) {
+  void* block = nullptr;
+  UINT length = 0;
+  if (!::VerQueryValueA(resource.data(), key.c_str(), &block, &length) || block == nullptr ||
+      length == 0) {
+    return std::nullopt;
+  }
+  const char* from = static_cast<const char*>(block);
+  const char* end = reinterpret_cast<const char*>(resource.data() + resource.size());
+  if (std::less<>()(from, reinterpret_cast<const char*>(resource.data())) ||
+      !std::less<>()(from, end)) {
+    return std::nullopt;
+  }
+  const std::size_t bounded = std::min<std::size_t>(length, static_cast<std::size_t>(end - from));
+  std::string text(from, bounded);
+  text.resize(std::min(text.size(), text.find('\0')));
+  return text;
+}
 
 }  // namespace
 
@@ -93,6 +127,73 @@ std::optional<FixedFileInfo> Win32FileSystem::FixedVersionInfo(const std::string
       std::min({std::size_t{length}, sizeof record, static_cast<std::size_t>(end - from)});
   std::memcpy(record.data(), from, bytes);
   return record;
+}
+
+std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
+  std::vector<DirectoryEntry> entries;
+  WIN32_FIND_DATAA found;
+  HANDLE find = ::FindFirstFileA(CombinePath(folder, "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::string_view name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    entries.push_back({std::string(name), found.dwFileAttributes,
+                       (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow});
+  } while (::FindNextFileA(find, &found));
+  ::FindClose(find);
+  return entries;
+}
+
+void Win32FileSystem::ReadStart(const std::string& path, std::size_t count,
+                                const std::function<bool(std::string_view)>& whole,
+                                std::string& bytes) {
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) ThrowLastError();
+  bytes.clear();
+  // A read that gives less than was asked for has met the end.
+  auto read_to = [&](std::size_t end) {
+    while (bytes.size() < end) {
+      const std::size_t have = bytes.size();
+      const std::size_t ask = std::min(end - have, kPiece);
+      bytes.resize(have + ask);
+      DWORD read = 0;
+      if (!::ReadFile(file.get(), bytes.data() + have, static_cast<DWORD>(ask), &read, nullptr))
+        ThrowLastError();
+      bytes.resize(have + read);
+      if (read < ask) return false;
+    }
+    return true;
+  };
+  if (!read_to(count) || !whole(bytes)) return;
+  LARGE_INTEGER length{};
+  if (!::GetFileSizeEx(file.get(), &length)) ThrowLastError();
+  // One more byte than the length, so that the end is met even when the file has grown.
+  while (read_to(std::max<std::size_t>(bytes.size(), length.QuadPart) + 1)) {
+  }
+}
+
+// The first language of the resource's translation table, else US English in Unicode and in
+// the Windows Latin code page, the two that resource compilers write by default.
+std::optional<std::string> Win32FileSystem::ProductName(const std::string& path) {
+  std::vector<unsigned char> resource = VersionResource(path);
+  if (resource.empty()) return std::nullopt;
+  std::vector<std::string> tables;
+  void* block = nullptr;
+  UINT length = 0;
+  if (::VerQueryValueA(resource.data(), "\\VarFileInfo\\Translation", &block, &length) &&
+      block != nullptr && length >= 4) {
+    const auto* words = static_cast<const WORD*>(block);
+    char table[9];
+    std::snprintf(table, sizeof table, "%04x%04x", words[0], words[1]);
+    tables.push_back(table);
+  }
+  tables.insert(tables.end(), {"040904b0", "040904e4"});
+  for (const std::string& table : tables) {
+    if (auto name = VersionString(resource, "\\StringFileInfo\\" + table + "\\ProductName"))
+      return name;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tarn::win32

@@ -6,11 +6,14 @@
 
 #include "services/paths.h"
 #include "services/win32/desktop.h"
+#include "services/win32/registry.h"
 
 namespace tarn::win32 {
 namespace {
 
-std::string FolderOf(UINT (*get)(char*, UINT)) {
+// Any callable: the system's functions have their own calling convention on x86, a lambda not.
+template <typename Get>
+std::string FolderOf(Get get) {
   char folder[MAX_PATH];
   const UINT length = get(folder, MAX_PATH);
   return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder, length);
@@ -67,6 +70,28 @@ std::string FindProgram(const std::string& command_line) {
       return candidate;
   }
   return {};
+}
+
+DllSearch StandardDllSearch() {
+  DllSearch search;
+  if (UniqueKey known = OpenKey(HKEY_LOCAL_MACHINE,
+                                "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs")) {
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof name;
+      if (::RegEnumValueA(known.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      if (std::string dll = TextValue(known.get(), name); !dll.empty()) {
+        search.known_dlls.push_back(dll);
+      }
+    }
+  }
+  SearchFolders folders = CurrentSearchFolders();
+  search.folders = {folders.system, folders.system16, folders.windows, folders.current};
+  search.folders.insert(search.folders.end(), folders.path.begin(), folders.path.end());
+  return search;
 }
 
 }  // namespace tarn::win32

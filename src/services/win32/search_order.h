@@ -2,8 +2,12 @@
 // sees them: a 32-bit process on 64-bit Windows sees the 32-bit system folder its loader would.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
+
+#include "services/load_diagnosis.h"
 
 namespace tarn::win32 {
 
@@ -24,5 +28,11 @@ SearchFolders CurrentSearchFolders();
 // 16-bit system folder, the Windows folder, then the folders of PATH; ".exe" is added to a name
 // without an extension. A name with a folder is taken as it stands. Empty when nothing is found.
 std::string FindProgram(const std::string& command_line);
+
+// The known DLLs and the folders of the standard search for a DLL loaded by its full path with
+// the altered search path, as the registration tool and COM load servers: after the DLL's own
+// folder, the system folder, the 16-bit system folder, the Windows folder, the current folder and
+// the folders of PATH.
+DllSearch StandardDllSearch();
 
 }  // namespace tarn::win32

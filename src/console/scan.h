@@ -1,0 +1,33 @@
+// The console edition's /scan: the info file of an application installed in a folder, taken on
+// a PC where it works, so that the same checks can run on any other.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "services/failure.h"
+#include "services/load_diagnosis.h"
+#include "services/platform.h"
+
+namespace tarn::console {
+
+// What the scan reads of the machine: files, the clock, the special folders behind the info
+// file's variables, the classes of the registry, and the loader's search for imported DLLs.
+struct ScanMachine {
+  FileSystem& files;
+  Desktop& desktop;
+  Shell& shell;
+  Reporter& reporter;
+  ClassRegistry& classes;
+  const DllSearch& search;
+};
+
+struct ScannedInfoFile {
+  std::string text;          // the info file, every line ended with CR LF
+  std::size_t left_out = 0;  // the images that did not fit into an info file's lines
+};
+
+// `folder` is a full path without a trailing backslash.
+ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder);
+
+}  // namespace tarn::console

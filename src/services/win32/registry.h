@@ -1,0 +1,34 @@
+// Reads of the registry shared by the reasons behind a failure and the scan of a folder.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "services/platform.h"
+
+namespace tarn::win32 {
+
+struct KeyCloser {
+  void operator()(HKEY key) const { ::RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// The key for reading, in the registry view `view` (0, KEY_WOW64_64KEY or KEY_WOW64_32KEY);
+// nothing when it cannot be opened.
+UniqueKey OpenKey(HKEY root, const std::string& name, REGSAM view = 0);
+
+// A value's text, environment strings expanded; empty when there is none.
+std::string TextValue(HKEY key, const char* name);
+
+// The classes of both registry views, with the programmatic identifiers their keys give.
+class Win32ClassRegistry final : public ClassRegistry {
+ public:
+  std::vector<RegisteredClass> Classes(
+      const std::function<bool(const std::string& server)>& wanted) override;
+};
+
+}  // namespace tarn::win32
