@@ -49,6 +49,7 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
       arguments.baseline = word.substr(10);
     } else if (name == "baseline" || name == "baseline:") {
       error = text::kBaselineNeedsFile;
+      return false;
     } else if (name.starts_with("scan:") && name.size() > 5) {
       arguments.scan = word.substr(6);
     } else if (name == "scan" || name == "scan:") {
@@ -61,6 +62,11 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
   }
   if (arguments.scan && have_file) {
     error = std::string(text::kScanRunsNoFile) + arguments.info_file;
+    return false;
+  }
+  // A scan runs nothing, so nothing can be reported as JSON or compared.
+  if (arguments.scan && (arguments.json || arguments.baseline)) {
+    error = text::kScanAlone;
     return false;
   }
   if (!have_file && !arguments.help && !arguments.scan) {

@@ -153,6 +153,8 @@ inline constexpr std::string_view kFolderNeedsPath =
 inline constexpr std::string_view kFolderNotFound = "tarninfoc: no such folder for /folder: ";
 inline constexpr std::string_view kScanNeedsPath = "tarninfoc: /scan needs a folder: /scan:FOLDER";
 inline constexpr std::string_view kScanNotFound = "tarninfoc: no such folder for /scan: ";
+inline constexpr std::string_view kScanAlone =
+    "tarninfoc: /scan runs no info file, so it takes no /json and no /baseline";
 inline constexpr std::string_view kScanRunsNoFile = "tarninfoc: /scan runs no info file, not also ";
 // The info file that /scan writes: its first comment line (the folder, then the date), and the
 // last one, with the line on standard error, when the item list's limit left images out.
