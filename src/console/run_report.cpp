@@ -102,9 +102,22 @@ void RunReport::Message(std::string_view text) noexcept {
 
 template <typename Fill>
 void RunReport::OnItem(Fill&& fill) noexcept {
-  if (!has_item_) return;
+  if (!has_item_ || !options_.json) return;
   try {
     fill(item_);
+  } catch (...) {
+  }
+}
+
+void RunReport::Put(Baseline::Field field, Json value) noexcept {
+  if (!has_item_) return;
+  try {
+    if (!options_.json) {
+      compared_.fields[field] = std::move(value);
+      return;
+    }
+    if (options_.baseline) compared_.fields[field] = value;
+    item_[Baseline::Name(field)] = std::move(value);
   } catch (...) {
   }
 }
@@ -130,11 +143,19 @@ void RunReport::LineBegun(int line, std::string_view text) noexcept {
   if (!options_.json && !options_.baseline) return;
   try {
     text_ = text;
-    // One object for every line, which keeps its room for the fields from line to line.
-    item_.clear();
-    item_[field::kLine] = line;
-    item_[field::kKind] = nullptr;  // set once the line has done something
-    item_[field::kText] = Utf8(text);
+    std::string utf8 = Utf8(text);
+    if (options_.json) {
+      // One object for every line, which keeps its room for the fields from line to line.
+      item_.clear();
+      item_[field::kLine] = line;
+      item_[field::kKind] = nullptr;  // set once the line has done something
+      item_[field::kText] = options_.baseline ? utf8 : std::move(utf8);
+    }
+    if (options_.baseline) {
+      compared_.Clear();
+      compared_.line = static_cast<std::uint64_t>(line);
+      compared_.text = std::move(utf8);
+    }
     has_item_ = true;
   } catch (...) {
   }
@@ -144,11 +165,15 @@ void RunReport::LineEnded() noexcept {
   if (!outcome_.in_line()) return;
   if (has_item_ && outcome_.acted()) {
     try {
-      if (type_ == text::kTypeActiveXComponent && !item_.contains(field::kRegistered))
-        item_[field::kRegistered] = nullptr;
+      const bool registered = options_.baseline
+                                  ? compared_.fields[Baseline::kRegistered].has_value()
+                                  : item_.contains(field::kRegistered);
+      if (type_ == text::kTypeActiveXComponent && !registered) Put(Baseline::kRegistered, nullptr);
       if (options_.baseline) CompareItem();
-      item_[field::kPassed] = !outcome_.line_failed();
-      if (options_.json) writer_.Add(item_);
+      if (options_.json) {
+        item_[field::kPassed] = !outcome_.line_failed();
+        writer_.Add(item_);
+      }
     } catch (...) {
     }
   }
@@ -157,21 +182,21 @@ void RunReport::LineEnded() noexcept {
 }
 
 void RunReport::CompareItem() {
-  Baseline::Match match = options_.baseline->Compare(item_);
+  Baseline::Match match = options_.baseline->Compare(compared_);
   if (match.found && match.differences.empty()) return;
   outcome_.Drifted();
   if (!match.found) {
-    extra_.push_back({{field::kLine, item_[field::kLine]}, {field::kText, item_[field::kText]}});
+    extra_.push_back({{field::kLine, compared_.line}, {field::kText, compared_.text}});
     if (options_.tell) {
       options_.tell(std::string(text::kDriftLine)
-                        .append(std::to_string(item_[field::kLine].get<int>()))
+                        .append(std::to_string(compared_.line))
                         .append(": ")
                         .append(Named(text_))
                         .append(text::kDriftNoSuchItem));
     }
     return;
   }
-  item_[field::kBaseline] = Baseline::GoodValues(match.differences);
+  if (options_.json) item_[field::kBaseline] = Baseline::GoodValues(match.differences);
   TellDrift(text_, match.differences);
 }
 
@@ -182,7 +207,7 @@ void RunReport::TellDrift(std::string_view text,
     return options_.from_utf8 ? options_.from_utf8(utf8) : utf8;
   };
   const std::string head = std::string(text::kDriftLine)
-                               .append(std::to_string(item_[field::kLine].get<int>()))
+                               .append(std::to_string(compared_.line))
                                .append(": ")
                                .append(Named(std::string(text)))
                                .append(": ");
@@ -240,7 +265,7 @@ void RunReport::Action(std::string_view type, std::string_view value) noexcept {
 
 void RunReport::Exists(bool exists) noexcept {
   outcome_.Exists(exists);
-  OnItem([&](Json& item) { item[field::kExists] = exists; });
+  Put(Baseline::kExists, exists);
 }
 
 void RunReport::Modified(const LocalDateTime& when) noexcept {
@@ -248,14 +273,20 @@ void RunReport::Modified(const LocalDateTime& when) noexcept {
 }
 
 void RunReport::Version(std::string_view version) noexcept {
-  OnItem([&](Json& item) {
-    item[field::kVersionOfFile] = version.empty() ? Json(nullptr) : Json(Utf8(version));
-  });
+  if (!has_item_) return;
+  try {
+    Put(Baseline::kVersionOfFile, version.empty() ? Json(nullptr) : Json(Utf8(version)));
+  } catch (...) {
+  }
 }
 
 void RunReport::TypeLibrary(std::string_view text, bool read) noexcept {
+  if (!has_item_) return;
+  try {
+    Put(Baseline::kTypeLibrary, read ? Json(Utf8(text)) : Json(nullptr));
+  } catch (...) {
+  }
   OnItem([&](Json& item) {
-    item[field::kTypeLibrary] = read ? Json(Utf8(text)) : Json(nullptr);
     if (!read && !item.contains(field::kError)) item[field::kError] = Utf8(text);
   });
 }
@@ -263,17 +294,14 @@ void RunReport::TypeLibrary(std::string_view text, bool read) noexcept {
 void RunReport::PutLoad(const LoadDiagnosis& diagnosis, std::string_view loader_field,
                         bool as_list) {
   if (!diagnosis.file_machine.empty()) {
-    OnItem([&](Json& item) {
-      const Json& names = diagnosis.loader_machines;
-      item[field::kMachine] = {{field::kMachineFile, diagnosis.file_machine},
-                               {loader_field, as_list || names.empty() ? names : names.front()}};
-    });
+    const Json names = diagnosis.loader_machines;
+    Put(Baseline::kMachine, {{field::kMachineFile, diagnosis.file_machine},
+                             {loader_field, as_list || names.empty() ? names : names.front()}});
   }
   if (diagnosis.missing_dependencies.empty()) return;
-  OnItem([&](Json& item) {
-    Json& missing = item[field::kMissingDependencies] = Json::array();
-    for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
-  });
+  Json missing = Json::array();
+  for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
+  Put(Baseline::kMissingDependencies, std::move(missing));
 }
 
 void RunReport::RegistrationEnded(std::int32_t exit_code, bool started) noexcept {
@@ -282,7 +310,7 @@ void RunReport::RegistrationEnded(std::int32_t exit_code, bool started) noexcept
 
 void RunReport::Registered(bool registered) noexcept {
   outcome_.Registered(registered);
-  OnItem([&](Json& item) { item[field::kRegistered] = registered; });
+  Put(Baseline::kRegistered, registered);
   if (!registration_) return;  // RegSvr32 was not run: the report says why
   try {
     const RegistrationReason reason =
@@ -303,19 +331,25 @@ void RunReport::PutRegistration(const RegistrationReason& reason) {
     if (reason.failure == RegistrationFailure::kServer)
       regsvr32[field::kElevated] = reason.elevated;
   });
+  if (has_item_ && options_.baseline) {
+    compared_.regsvr32 = true;
+    compared_.failure = reason.failure == RegistrationFailure::kNone
+                            ? Json(nullptr)
+                            : Json(FailureName(reason.failure));
+  }
   PutLoad(reason.load, field::kRegSvr32, true);
 }
 
 void RunReport::Created(bool created, std::string_view description) noexcept {
   outcome_.Created(created, description);
+  Put(Baseline::kCreated, created);
   OnItem([&](Json& item) {
-    item[field::kCreated] = created;
     if (!created) item[field::kError] = Utf8(description);
   });
   if (created || value_.empty()) return;  // no class to look for
   try {
     const CreationReason reason = reasons_.ForCreation(value_);
-    OnItem([&](Json& item) { item[field::kRegisteredFor] = reason.diagnosis.registered_for; });
+    Put(Baseline::kRegisteredFor, reason.diagnosis.registered_for);
     PutLoad(reason.diagnosis.server, field::kMachineLoader, false);
     Tell(reason.lines);
   } catch (...) {
@@ -342,14 +376,13 @@ void RunReport::RunEnded(RunEnd end) noexcept {
   // A stopped run never reached the rest of the good PC's items.
   if (!options_.baseline || end != RunEnd::kCompleted) return;
   try {
-    for (const Json* good : options_.baseline->Unmatched()) {
+    for (const Baseline::Item* good : options_.baseline->Unmatched()) {
       outcome_.Drifted();
-      missing_.push_back(
-          {{field::kLine, (*good)[field::kLine]}, {field::kText, (*good)[field::kText]}});
+      missing_.push_back({{field::kLine, good->line}, {field::kText, good->text}});
       if (!options_.tell) continue;
-      const std::string text = (*good)[field::kText].get<std::string>();
+      const std::string& text = good->text;
       options_.tell(std::string(text::kDriftLine)
-                        .append(std::to_string((*good)[field::kLine].get<int>()))
+                        .append(std::to_string(static_cast<int>(good->line)))
                         .append(text::kDriftOnGoodPc)
                         .append(Named(options_.from_utf8 ? options_.from_utf8(text) : text))
                         .append(text::kDriftNotHere));

@@ -26,7 +26,7 @@ class RunReport final : public Findings {
   // `to_utf8` turns a text of the system's code page into UTF-8, `from_utf8` back; `tell`
   // receives each reason behind a failure, and each drift from the baseline, as one line.
   // `utc_offset_minutes` is the local time's offset, given to every time of the report.
-  // Without `json` the items are built only for a baseline: the text report needs none.
+  // Without `json` no item is built as JSON: a baseline compares the findings' own values.
   struct Options {
     std::function<std::string(std::string_view)> to_utf8, from_utf8;
     std::function<void(std::string_view)> tell;
@@ -68,9 +68,12 @@ class RunReport final : public Findings {
  private:
   std::string Utf8(std::string_view text) const;
   std::string IsoTime(const LocalDateTime& when) const;
-  // Sets a field of the current line's item, if there is one; a failure loses the field only.
+  // Sets a field of the current line's item in the report, if there is one; a failure loses the
+  // field only.
   template <typename Fill>
   void OnItem(Fill&& fill) noexcept;
+  // Sets a field that the baseline compares, in the report and in what is compared.
+  void Put(Baseline::Field field, Json value) noexcept;
   void Tell(const std::vector<std::string>& lines) const;
   void PutLoad(const LoadDiagnosis& diagnosis, std::string_view loader_field, bool as_list);
   void PutRegistration(const RegistrationReason& reason);
@@ -86,6 +89,9 @@ class RunReport final : public Findings {
   Json messages_ = Json::array();
   Json missing_ = Json::array(), extra_ = Json::array();  // the good PC's items unmatched, ours
   Json item_ = Json::object();                            // the current line's, until it ends
+  // The current line's item as the baseline compares it: the text run builds no object of the
+  // library for its items.
+  Baseline::Item compared_;
   bool has_item_ = false;
   std::string type_;   // the current line's item type, when it has one
   std::string value_;  // the current line's value, in the system's code page
