@@ -100,8 +100,8 @@ LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
 
 // The class is looked up in both registry views, as a 64-bit and a 32-bit host would see it. Its
 // in-process server is loaded into this process: the one of this process's view, else the other
-// view's. A server named without a folder is found by the same search; one that is found nowhere
-// is itself the missing file.
+// view's. A server named without a folder is found by the loader's search for a DLL; one that is
+// found nowhere is itself the missing file.
 CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) {
   CreationDiagnosis diagnosis;
   const std::uint16_t own = OwnMachine();
@@ -122,16 +122,19 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
   }
   server = ServerFile(files_, server);
   if (server.empty()) return diagnosis;
+  const DllSearch search = StandardDllSearch();
   if (server.find('\\') == std::string::npos) {
-    char found[MAX_PATH];
-    DWORD size = ::SearchPathA(nullptr, server.c_str(), nullptr, MAX_PATH, found, nullptr);
-    if (size > 0 && size < MAX_PATH) server = found;
+    // Loaded by its name alone, as the loader finds any DLL: the known DLLs, this exe's folder,
+    // then the standard search.
+    const FoundImport found = FindImport(files_, CurrentSearchFolders().exe, server, search);
+    if (found.by_system) return diagnosis;  // Windows' own
+    if (!found.path.empty()) server = found.path;
   }
   if (!IsFile(files_, server)) {
     diagnosis.server.missing_dependencies.push_back(server);
     return diagnosis;
   }
-  diagnosis.server = Diagnose(files_, server, {own}, StandardDllSearch());
+  diagnosis.server = Diagnose(files_, server, {own}, search);
   return diagnosis;
 }
 
