@@ -61,6 +61,17 @@ std::string RunReport::Utf8(std::string_view text) const {
   return options_.to_utf8 ? options_.to_utf8(text) : std::string(text);
 }
 
+std::string RunReport::Local(const std::string& utf8) const {
+  return options_.from_utf8 ? options_.from_utf8(utf8) : utf8;
+}
+
+std::string RunReport::DriftHead() const {
+  return std::string(text::kDriftLine)
+      .append(std::to_string(compared_.line))
+      .append(": ")
+      .append(Named(text_));
+}
+
 std::string RunReport::IsoTime(const LocalDateTime& when) const {
   // Written digit by digit: a report of many files writes a time for each.
   const int offset = std::abs(options_.utc_offset_minutes);
@@ -187,37 +198,23 @@ void RunReport::CompareItem() {
   outcome_.Drifted();
   if (!match.found) {
     extra_.push_back({{field::kLine, compared_.line}, {field::kText, compared_.text}});
-    if (options_.tell) {
-      options_.tell(std::string(text::kDriftLine)
-                        .append(std::to_string(compared_.line))
-                        .append(": ")
-                        .append(Named(text_))
-                        .append(text::kDriftNoSuchItem));
-    }
+    if (options_.tell) options_.tell(DriftHead().append(text::kDriftNoSuchItem));
     return;
   }
   if (options_.json) item_[field::kBaseline] = Baseline::GoodValues(match.differences);
-  TellDrift(text_, match.differences);
+  TellDrift(match.differences);
 }
 
-void RunReport::TellDrift(std::string_view text,
-                          const std::vector<Baseline::Difference>& differences) {
+void RunReport::TellDrift(const std::vector<Baseline::Difference>& differences) {
   if (!options_.tell) return;
-  auto local = [&](const std::string& utf8) {
-    return options_.from_utf8 ? options_.from_utf8(utf8) : utf8;
-  };
-  const std::string head = std::string(text::kDriftLine)
-                               .append(std::to_string(compared_.line))
-                               .append(": ")
-                               .append(Named(std::string(text)))
-                               .append(": ");
+  const std::string head = DriftHead().append(": ");
   for (const Baseline::Difference& difference : differences) {
     options_.tell(std::string(head)
                       .append(difference.field)
                       .append(" ")
-                      .append(local(Shown(difference.here)))
+                      .append(Local(Shown(difference.here)))
                       .append(text::kDriftGoodHas)
-                      .append(local(Shown(difference.good))));
+                      .append(Local(Shown(difference.good))));
   }
 }
 
@@ -380,11 +377,10 @@ void RunReport::RunEnded(RunEnd end) noexcept {
       outcome_.Drifted();
       missing_.push_back({{field::kLine, good->line}, {field::kText, good->text}});
       if (!options_.tell) continue;
-      const std::string& text = good->text;
       options_.tell(std::string(text::kDriftLine)
                         .append(std::to_string(static_cast<int>(good->line)))
                         .append(text::kDriftOnGoodPc)
-                        .append(Named(options_.from_utf8 ? options_.from_utf8(text) : text))
+                        .append(Named(Local(good->text)))
                         .append(text::kDriftNotHere));
     }
   } catch (...) {

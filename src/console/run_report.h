@@ -67,6 +67,10 @@ class RunReport final : public Findings {
 
  private:
   std::string Utf8(std::string_view text) const;
+  // A UTF-8 text of the good PC's report in the system's code page, for a line on stderr.
+  std::string Local(const std::string& utf8) const;
+  // "line N: TYPE VALUE", how a drift line names this run's current item.
+  std::string DriftHead() const;
   std::string IsoTime(const LocalDateTime& when) const;
   // Sets a field of the current line's item in the report, if there is one; a failure loses the
   // field only.
@@ -79,7 +83,7 @@ class RunReport final : public Findings {
   void PutRegistration(const RegistrationReason& reason);
   // Compares the ended line's item with the good PC's; its drift fails it.
   void CompareItem();
-  void TellDrift(std::string_view text, const std::vector<Baseline::Difference>& differences);
+  void TellDrift(const std::vector<Baseline::Difference>& differences);
 
   Reasons reasons_;
   Options options_;
