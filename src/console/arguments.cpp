@@ -1,22 +1,11 @@
 #include "console/arguments.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "services/ascii_case.h"
 #include "services/texts.h"
 
 namespace tarn::console {
-namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
-  return lower;
-}
-
-}  // namespace
-
 bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
                     std::string& error) {
   arguments = Arguments{};
@@ -31,7 +20,7 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
       have_file = !word.empty();
       continue;
     }
-    const std::string name = Lower(std::string_view(word).substr(1));
+    const std::string name = AsciiLower(std::string_view(word).substr(1));
     if (name == "?" || name == "h") {
       arguments.help = true;
     } else if (name == "json") {

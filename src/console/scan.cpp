@@ -21,12 +21,6 @@ namespace {
 // as its export and import tables may lie anywhere in it.
 constexpr std::size_t kStartBytes = 4096;
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
-  return lower;
-}
-
 // `path` lies below `folder`.
 bool Inside(std::string_view path, std::string_view folder) {
   return path.size() > folder.size() && path[folder.size()] == '\\' &&
@@ -71,7 +65,7 @@ std::vector<Image> FindImages(FileSystem& files, const std::string& folder) {
       }
       if (std::optional<Image> image = ReadImage(files, CombinePath(folder, path), bytes)) {
         image->relative = std::move(path);
-        found.emplace_back(Lower(image->relative), std::move(*image));
+        found.emplace_back(AsciiLower(image->relative), std::move(*image));
       }
     }
   }
@@ -90,8 +84,9 @@ std::string AppName(FileSystem& files, const std::string& folder) {
     const bool exe =
         !(entry.attributes & kDirectoryAttribute) && entry.name.size() > 4 &&
         EqualNoCase(std::string_view(entry.name).substr(entry.name.size() - 4), ".exe");
-    if (exe && (!largest || entry.length > largest->length ||
-                (entry.length == largest->length && Lower(entry.name) < Lower(largest->name)))) {
+    if (exe &&
+        (!largest || entry.length > largest->length ||
+         (entry.length == largest->length && AsciiLower(entry.name) < AsciiLower(largest->name)))) {
       largest = std::move(entry);
     }
   }
@@ -127,10 +122,10 @@ std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folde
   for (const Image& image : images) {
     const std::string own = GetFilePathOnly(CombinePath(folder, image.relative));
     for (const std::string& dll : image.imports) {
-      if (!asked.insert(Lower(own + '\\' + dll)).second) continue;
+      if (!asked.insert(AsciiLower(own + '\\' + dll)).second) continue;
       FoundImport where = FindImport(machine.files, own, dll, machine.search);
       if (!where.path.empty() && !Inside(where.path, folder))
-        outside.emplace(Lower(where.path), std::move(where.path));
+        outside.emplace(AsciiLower(where.path), std::move(where.path));
     }
   }
   std::vector<std::string> runtimes;
