@@ -24,6 +24,13 @@ add_library(tarn_win32 STATIC
 )
 target_link_libraries(tarn_win32 PUBLIC tarn_core ${TARN_SYSTEM_LIBS})
 
+# Each exe's manifest asks for the rights of whoever starts it (asInvoker): without one, Windows
+# runs a 32-bit exe under UAC virtualization, and its log beside the exe in Program Files would
+# land unseen in the user's VirtualStore.
+foreach(exe tarninfo tarninfoc)
+  set_source_files_properties(src/ui/${exe}.rc PROPERTIES
+                              OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/${exe}.manifest)
+endforeach()
 add_executable(tarninfo WIN32 src/ui/win_main.cpp src/ui/tarninfo.rc)
 target_link_libraries(tarninfo PRIVATE tarn_win32)
 target_link_options(tarninfo PRIVATE ${TARN_STATIC_LINK})

@@ -40,6 +40,14 @@ only_system_dlls() {
   ! grep -qvE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|version|advapi32|msvcrt|shlwapi|uxtheme)\.dll$' <<<"$dlls"
 }
 
+# The exe's manifest asks for the rights of whoever starts it: without that, Windows runs a 32-bit
+# exe under UAC virtualization, and its log beside the exe lands unseen in the user's VirtualStore.
+runs_as_invoker() {
+  local windres=$1 exe=$2
+  "$windres" -i "$exe" -O rc | sed -n '/RT_MANIFEST/,/^END/p' |
+    grep -q 'requestedExecutionLevel level=""asInvoker""'
+}
+
 # The JSON reports that the console tests kept must match the schema in docs/.
 reports_match_schema() {
   python3 - "$root/docs/tarninfoc-report.schema.json" "$1" <<'PY'
@@ -93,6 +101,10 @@ for exe in tarninfo tarninfoc; do
     only_system_dlls x86_64-w64-mingw32-objdump build/win64/$exe.exe
   check "i686 $exe.exe needs only Windows' own DLLs" \
     only_system_dlls i686-w64-mingw32-objdump build/win32/$exe.exe
+  check "x86_64 $exe.exe runs with its starter's rights (asInvoker)" \
+    runs_as_invoker x86_64-w64-mingw32-windres build/win64/$exe.exe
+  check "i686 $exe.exe runs with its starter's rights (asInvoker)" \
+    runs_as_invoker i686-w64-mingw32-windres build/win32/$exe.exe
 done
 
 [ -x build/native/core_tests ] && run_ctest build/native

@@ -74,9 +74,9 @@ bool MainForm::RegisterActiveX(const std::string& path) noexcept {
       command += path;
     else
       command += '"' + path + '"';
-    const std::int32_t exit_code = processes_.RunAndWait(command);
-    findings_.RegistrationEnded(exit_code, exit_code != Processes::kCannotStart);
-    registered = exit_code == 0;
+    const ProgramEnd end = processes_.RunAndWait(command);
+    findings_.RegistrationEnded(end);
+    registered = end.Succeeded();
   });
   return ran && registered;
 }

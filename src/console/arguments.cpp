@@ -1,11 +1,29 @@
 #include "console/arguments.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "services/ascii_case.h"
 #include "services/texts.h"
 
 namespace tarn::console {
+namespace {
+
+// Digits only, no sign, at most the longest limit.
+bool ParseSeconds(std::string_view digits, std::uint32_t& seconds) {
+  if (digits.empty() || digits.size() > 5) return false;
+  std::uint32_t value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  if (value > kMaxTimeoutSeconds) return false;
+  seconds = value;
+  return true;
+}
+
+}  // namespace
+
 bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
                     std::string& error) {
   arguments = Arguments{};
@@ -39,6 +57,12 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
     } else if (name == "baseline" || name == "baseline:") {
       error = text::kBaselineNeedsFile;
       return false;
+    } else if (name.starts_with("timeout:") || name == "timeout") {
+      if (!ParseSeconds(std::string_view(name).substr(std::min<std::size_t>(name.size(), 8)),
+                        arguments.timeout_seconds)) {
+        error = text::kTimeoutNeedsSeconds;
+        return false;
+      }
     } else if (name.starts_with("scan:") && name.size() > 5) {
       arguments.scan = word.substr(6);
     } else if (name == "scan" || name == "scan:") {

@@ -1,11 +1,16 @@
 // The console edition's command line: Windows-style switches and one info file.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarn::console {
+
+// Long enough for any registration that needs nobody; a dialog that nobody answers ends there.
+inline constexpr std::uint32_t kDefaultTimeoutSeconds = 60;
+inline constexpr std::uint32_t kMaxTimeoutSeconds = 86400;
 
 struct Arguments {
   bool help = false;
@@ -15,6 +20,8 @@ struct Arguments {
   std::optional<std::string> folder;    // the answer to every folder question
   std::optional<std::string> baseline;  // a good PC's /json report to compare with
   std::optional<std::string> scan;      // the folder whose info file is written; none is run
+  // A RegSvr32 that runs longer is ended; 0: no limit.
+  std::uint32_t timeout_seconds = kDefaultTimeoutSeconds;
   std::string info_file;
 };
 

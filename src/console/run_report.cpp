@@ -25,6 +25,10 @@ std::string_view FailureName(RegistrationFailure failure) {
       return field::kFailureServer;
     case RegistrationFailure::kNotStarted:
       return field::kFailureNotStarted;
+    case RegistrationFailure::kTimedOut:
+      return field::kFailureTimedOut;
+    case RegistrationFailure::kNoExitCode:
+      return field::kFailureNoExitCode;
     case RegistrationFailure::kNone:
     case RegistrationFailure::kOther:
       break;
@@ -301,8 +305,8 @@ void RunReport::PutLoad(const LoadDiagnosis& diagnosis, std::string_view loader_
   Put(Baseline::kMissingDependencies, std::move(missing));
 }
 
-void RunReport::RegistrationEnded(std::int32_t exit_code, bool started) noexcept {
-  registration_ = {exit_code, started};
+void RunReport::RegistrationEnded(const ProgramEnd& end) noexcept {
+  registration_ = end;
 }
 
 void RunReport::Registered(bool registered) noexcept {
@@ -310,8 +314,7 @@ void RunReport::Registered(bool registered) noexcept {
   Put(Baseline::kRegistered, registered);
   if (!registration_) return;  // RegSvr32 was not run: the report says why
   try {
-    const RegistrationReason reason =
-        reasons_.ForRegistration(value_, registration_->first, registration_->second);
+    const RegistrationReason reason = reasons_.ForRegistration(value_, *registration_);
     PutRegistration(reason);
     Tell(reason.lines);
   } catch (...) {
@@ -322,7 +325,8 @@ void RunReport::PutRegistration(const RegistrationReason& reason) {
   OnItem([&](Json& item) {
     Json& regsvr32 = item[field::kRegSvr32] = Json::object();
     regsvr32[field::kProgram] = reason.program.empty() ? Json(nullptr) : Json(Utf8(reason.program));
-    regsvr32[field::kExitCode] = reason.started ? Json(reason.exit_code) : Json(nullptr);
+    regsvr32[field::kExitCode] =
+        reason.end.kind == ProgramEnd::Kind::kExited ? Json(reason.end.exit_code) : Json(nullptr);
     if (reason.failure != RegistrationFailure::kNone)
       regsvr32[field::kFailure] = FailureName(reason.failure);
     if (reason.failure == RegistrationFailure::kServer)

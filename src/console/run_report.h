@@ -58,7 +58,7 @@ class RunReport final : public Findings {
   void Modified(const LocalDateTime& when) noexcept override;
   void Version(std::string_view version) noexcept override;
   void TypeLibrary(std::string_view text, bool read) noexcept override;
-  void RegistrationEnded(std::int32_t exit_code, bool started) noexcept override;
+  void RegistrationEnded(const ProgramEnd& end) noexcept override;
   void Registered(bool registered) noexcept override;
   void Created(bool created, std::string_view description) noexcept override;
   void FolderChosen(std::string_view folder) noexcept override;
@@ -101,8 +101,8 @@ class RunReport final : public Findings {
   std::string value_;  // the current line's value, in the system's code page
   std::string text_;   // the current line's text, in the system's code page
   std::string baseline_file_;
-  // RegSvr32's exit code on the current line, and whether it was started at all.
-  std::optional<std::pair<std::int32_t, bool>> registration_;
+  // How RegSvr32 ended on the current line.
+  std::optional<ProgramEnd> registration_;
 };
 
 }  // namespace tarn::console

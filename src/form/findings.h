@@ -38,8 +38,8 @@ class Findings {
   virtual void Version(std::string_view /*version*/) noexcept {}
   // The type library's GUID; when none could be read, `read` is false and the text says why.
   virtual void TypeLibrary(std::string_view /*text*/, bool /*read*/) noexcept {}
-  // RegSvr32 ended with this exit code; `started` is false when it could not be started at all.
-  virtual void RegistrationEnded(std::int32_t /*exit_code*/, bool /*started*/) noexcept {}
+  // How RegSvr32 ended, or that it could not be started at all.
+  virtual void RegistrationEnded(const ProgramEnd& /*end*/) noexcept {}
   virtual void Registered(bool /*registered*/) noexcept {}
   // The object was created; otherwise the description says why not.
   virtual void Created(bool /*created*/, std::string_view /*description*/) noexcept {}

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/platform.h"
+
 namespace tarn {
 
 struct LoadDiagnosis {
@@ -38,11 +40,22 @@ enum class RegistrationFailure {
   kEntryPoint,  // 4: no DllRegisterServer: not a self-registering component
   kServer,      // 5: DllRegisterServer failed, most often access denied without elevation
   kNotStarted,  // RegSvr32 itself could not be started
+  kTimedOut,    // RegSvr32 outlived the time limit and was ended
+  kNoExitCode,  // RegSvr32 ended, but its exit code could not be read
   kOther,
 };
-constexpr RegistrationFailure RegistrationFailureOf(std::int32_t exit_code, bool started) {
-  if (!started) return RegistrationFailure::kNotStarted;
-  switch (exit_code) {
+constexpr RegistrationFailure RegistrationFailureOf(const ProgramEnd& end) {
+  switch (end.kind) {
+    case ProgramEnd::Kind::kNotStarted:
+      return RegistrationFailure::kNotStarted;
+    case ProgramEnd::Kind::kTimedOut:
+      return RegistrationFailure::kTimedOut;
+    case ProgramEnd::Kind::kNoExitCode:
+      return RegistrationFailure::kNoExitCode;
+    case ProgramEnd::Kind::kExited:
+      break;
+  }
+  switch (end.exit_code) {
     case 0:
       return RegistrationFailure::kNone;
     case 1:
@@ -62,8 +75,7 @@ constexpr RegistrationFailure RegistrationFailureOf(std::int32_t exit_code, bool
 
 class Diagnostics {
  public:
-  // The RegSvr32 that a registration starts, found as the system finds the program; empty when
-  // there is none.
+  // The RegSvr32 that a registration starts: the system folder's; empty when there is none.
   virtual std::string RegistrationTool() = 0;
   // Whether this process runs elevated: the RegSvr32 it starts has its token.
   virtual bool Elevated() = 0;

@@ -108,15 +108,27 @@ class Shell {
   ~Shell() = default;
 };
 
+// How a program that RunAndWait ran came to its end.
+struct ProgramEnd {
+  enum class Kind {
+    kExited,      // it ended by itself; `exit_code` is what the system reports
+    kNotStarted,  // the command line started no program at all
+    kTimedOut,    // it outlived the caller's time limit and was ended
+    kNoExitCode,  // it ended, but its exit code could not be read
+  };
+  Kind kind = Kind::kExited;
+  std::int32_t exit_code = 0;  // read as signed; only meant with kExited
+
+  // Exit code 0 is the only success: a code that could not be read is none.
+  bool Succeeded() const { return kind == Kind::kExited && exit_code == 0; }
+};
+
 // Other programs, run to their end.
 class Processes {
  public:
-  // What RunAndWait answers when the command line starts no program at all.
-  static constexpr std::int32_t kCannotStart = -1;
-  // Starts the command line (its first word is the program, found by the system's search) and
-  // waits until it has ended, the window answering meanwhile; the exit code as the system
-  // reports it, read as signed.
-  virtual std::int32_t RunAndWait(const std::string& command_line) = 0;
+  // Starts the command line (its first word is the program) and waits until it has ended, the
+  // window answering meanwhile.
+  virtual ProgramEnd RunAndWait(const std::string& command_line) = 0;
 
  protected:
   ~Processes() = default;

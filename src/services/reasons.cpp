@@ -33,14 +33,12 @@ void ExplainLoad(std::string_view value, const LoadDiagnosis& diagnosis,
 
 }  // namespace
 
-RegistrationReason Reasons::ForRegistration(const std::string& path, std::int32_t exit_code,
-                                            bool started) {
+RegistrationReason Reasons::ForRegistration(const std::string& path, const ProgramEnd& end) {
   using enum RegistrationFailure;
   RegistrationReason reason;
-  reason.failure = RegistrationFailureOf(exit_code, started);
+  reason.failure = RegistrationFailureOf(end);
   reason.program = diagnostics_.RegistrationTool();
-  reason.exit_code = exit_code;
-  reason.started = started;
+  reason.end = end;
   reason.elevated = reason.failure == kServer && diagnostics_.Elevated();
   const std::string prefix =
       ": " + (reason.program.empty() ? std::string(text::kRegSvr32) : reason.program);
@@ -71,8 +69,14 @@ RegistrationReason Reasons::ForRegistration(const std::string& path, std::int32_
     case kNotStarted:
       say({text::kReasonNotStarted});
       break;
+    case kTimedOut:
+      say({prefix, text::kReasonTimedOut});
+      break;
+    case kNoExitCode:
+      say({prefix, text::kReasonNoExitCode});
+      break;
     case kOther:
-      say({prefix, text::kReasonOther, std::to_string(exit_code)});
+      say({prefix, text::kReasonOther, std::to_string(end.exit_code)});
       break;
   }
   return reason;

@@ -15,8 +15,7 @@ namespace tarn {
 struct RegistrationReason {
   RegistrationFailure failure = RegistrationFailure::kNone;
   std::string program;  // the RegSvr32 that ran; empty when none was found
-  std::int32_t exit_code = 0;
-  bool started = false;
+  ProgramEnd end;
   bool elevated = false;  // only asked when DllRegisterServer failed
   LoadDiagnosis load;     // only with a file that could not be loaded
   std::vector<std::string> lines;
@@ -33,7 +32,7 @@ class Reasons {
 
   // Each line begins with `path` (or `prog_id`), the value of the item line, as the report shows
   // it.
-  RegistrationReason ForRegistration(const std::string& path, std::int32_t exit_code, bool started);
+  RegistrationReason ForRegistration(const std::string& path, const ProgramEnd& end);
   CreationReason ForCreation(const std::string& prog_id);
 
  private:

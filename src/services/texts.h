@@ -131,6 +131,9 @@ inline constexpr std::string_view kUsage =
     "  /baseline:REPORT.json\n"
     "                 compare every item with a /json report of the same info file taken on a\n"
     "                 PC that works; each difference is drift and fails its item\n"
+    "  /timeout:SECONDS\n"
+    "                 end a RegSvr32 that runs longer, and what it started, and go on with the\n"
+    "                 next line; default 60, /timeout:0 waits for as long as it runs\n"
     "  /scan:FOLDER   run no info file: write one to standard output for the application\n"
     "                 installed in FOLDER (its images, runtimes and classes)\n"
     "  /? or -h       show this text\n"
@@ -151,6 +154,8 @@ inline constexpr std::string_view kNoInfoFile =
 inline constexpr std::string_view kFolderNeedsPath =
     "tarninfoc: /folder needs a folder: /folder:PATH";
 inline constexpr std::string_view kFolderNotFound = "tarninfoc: no such folder for /folder: ";
+inline constexpr std::string_view kTimeoutNeedsSeconds =
+    "tarninfoc: /timeout needs whole seconds from 0 (no limit) to 86400: /timeout:SECONDS";
 inline constexpr std::string_view kScanNeedsPath = "tarninfoc: /scan needs a folder: /scan:FOLDER";
 inline constexpr std::string_view kScanNotFound = "tarninfoc: no such folder for /scan: ";
 inline constexpr std::string_view kScanAlone =
@@ -185,6 +190,12 @@ inline constexpr std::string_view kReasonNotElevated =
 inline constexpr std::string_view kReasonElevated = "; this program is elevated";
 inline constexpr std::string_view kReasonNotStarted = ": RegSvr32 could not be started";
 inline constexpr std::string_view kReasonOther = " ended with exit code ";
+inline constexpr std::string_view kReasonTimedOut =
+    " did not end within the time limit (/timeout) and was ended, with what it started: the "
+    "component's DllRegisterServer may wait for an answer that nobody can give";
+inline constexpr std::string_view kReasonNoExitCode =
+    " ended, but its exit code could not be read, so the registration is not known to have "
+    "succeeded";
 inline constexpr std::string_view kReasonFileIsFor = ": the file is for ";
 inline constexpr std::string_view kReasonRegSvr32Only =
     ", and this Windows has a RegSvr32 only for ";
@@ -270,6 +281,8 @@ inline constexpr std::string_view kFailureLoad = "load";
 inline constexpr std::string_view kFailureEntryPoint = "entryPoint";
 inline constexpr std::string_view kFailureServer = "server";
 inline constexpr std::string_view kFailureNotStarted = "notStarted";
+inline constexpr std::string_view kFailureTimedOut = "timedOut";
+inline constexpr std::string_view kFailureNoExitCode = "noExitCode";
 inline constexpr std::string_view kFailureOther = "other";
 inline constexpr std::string_view kElevated = "elevated";
 inline constexpr std::string_view kRegisteredFor = "registeredFor";

@@ -204,7 +204,7 @@ int Run(const std::vector<std::string>& words) {
                              .baseline = baseline ? &*baseline : nullptr});
   report.Describe(text::kToolVersion, FullPath(arguments.info_file), arguments.no_register);
 
-  ConsoleView view(!arguments.json, stop_requested);
+  ConsoleView view(!arguments.json, stop_requested, arguments.timeout_seconds);
   ConsoleDesktop desktop([&](std::string_view message) {
     // Stdout and stderr stay in the order in which the window would have shown them.
     view.pane().Flush();

@@ -2,6 +2,7 @@
 
 #include "services/texts.h"
 #include "services/win32/code_page.h"
+#include "services/win32/search_order.h"
 
 namespace tarn::win32 {
 
@@ -78,12 +79,21 @@ void ConsolePane::Flush() noexcept {
   written_ = text_.size();
 }
 
-std::int32_t ConsoleView::RunAndWait(const std::string& command_line) {
+ProgramEnd ConsoleView::RunAndWait(const std::string& command_line) {
   // What the run has written so far is out before the program runs.
   pane_.Flush();
+  // The system folder's program only: the search for a program takes the exe's folder and the
+  // current folder first, which whoever can write there would fill with a program of their own,
+  // run with the rights of the engine that runs tarninfoc.
+  const std::string program = SystemProgram(command_line);
+  if (program.empty()) return {ProgramEnd::Kind::kNotStarted};
   // Detached from tarninfoc's console: a Ctrl+C that stops tarninfoc after its item must not end
-  // the item's program halfway.
-  return win32::RunAndWait(command_line, *this, NORMAL_PRIORITY_CLASS | DETACHED_PROCESS);
+  // the item's program halfway. A time limit, because nobody may be there to answer a dialog that
+  // the program shows.
+  return win32::RunAndWait(command_line, *this,
+                           {.creation_flags = NORMAL_PRIORITY_CLASS | DETACHED_PROCESS,
+                            .program = program,
+                            .time_limit_ms = time_limit_seconds_ * 1000});
 }
 
 void ConsoleView::HandlePendingEvents() {

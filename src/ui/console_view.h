@@ -55,15 +55,17 @@ class ConsolePane final : public LogPane {
 
 class ConsoleView final : public MainView, public Processes, public EventPump {
  public:
-  // `stop` is set when the run is to stop before its next item line (Ctrl+C, Ctrl+Break).
-  ConsoleView(bool echo, const std::atomic<bool>& stop) : pane_(echo), stop_(stop) {}
+  // `stop` is set when the run is to stop before its next item line (Ctrl+C, Ctrl+Break); a
+  // program still running after `time_limit_seconds` (0: no limit) is ended.
+  ConsoleView(bool echo, const std::atomic<bool>& stop, std::uint32_t time_limit_seconds)
+      : pane_(echo), stop_(stop), time_limit_seconds_(time_limit_seconds) {}
 
   ItemList& Items() override { return items_; }
   LogPane& Log() override { return pane_; }
   void EnableGetInfo(bool) override {}
   std::string FileDialog(std::string_view, std::string_view) override { return {}; }
   bool CloseRequested() override { return stop_.load(); }
-  std::int32_t RunAndWait(const std::string& command_line) override;
+  ProgramEnd RunAndWait(const std::string& command_line) override;
   // COM's apartment has a hidden window whose messages must keep flowing during a wait.
   void HandlePendingEvents() override;
   ConsolePane& pane() { return pane_; }
@@ -72,6 +74,7 @@ class ConsoleView final : public MainView, public Processes, public EventPump {
   MemoryItems items_;
   ConsolePane pane_;
   const std::atomic<bool>& stop_;
+  std::uint32_t time_limit_seconds_;
 };
 
 // The desktop without a user: a box's text goes to `tell`, every question is answered OK.

@@ -232,18 +232,23 @@ void MainWindow::RunScript() {
   if (close_requested_) ::DestroyWindow(hwnd_);
 }
 
-std::int32_t MainWindow::RunAndWait(const std::string& command_line) {
+ProgramEnd MainWindow::RunAndWait(const std::string& command_line) {
   // What the run has written so far is on the screen while the program runs.
   try {
     pane_.Flush();
   } catch (...) {
   }
-  // The item's program starts as the window's report promises: normal priority, nothing more, so
-  // it shares whatever console the window has.
-  const std::int32_t exit_code = win32::RunAndWait(command_line, *this, NORMAL_PRIORITY_CLASS);
+  // The item's program starts as the window's report promises: found by the system's search for
+  // a program, at normal priority, nothing more, so it shares whatever console the window has;
+  // waited for without a limit, as a user at the desk sees the program's dialogs.
+  ProgramEnd end = win32::RunAndWait(
+      command_line, *this,
+      {.creation_flags = NORMAL_PRIORITY_CLASS, .program = {}, .time_limit_ms = 0});
+  // The window's exit code starts at 0: one that cannot be read is 0.
+  if (end.kind == ProgramEnd::Kind::kNoExitCode) end = {ProgramEnd::Kind::kExited, 0};
   // A quit taken off the queue during the wait is for the program's own loop, after the run.
   if (quit_code_) ::PostQuitMessage(static_cast<int>(*std::exchange(quit_code_, std::nullopt)));
-  return exit_code;
+  return end;
 }
 
 void MainWindow::HandlePendingEvents() {

@@ -46,7 +46,7 @@ class MainWindow final : public MainView, public Processes, public EventPump {
   void EnableGetInfo(bool enabled) override;
   std::string FileDialog(std::string_view extension, std::string_view start_path) override;
   bool CloseRequested() override { return close_requested_; }
-  std::int32_t RunAndWait(const std::string& command_line) override;
+  ProgramEnd RunAndWait(const std::string& command_line) override;
   void HandlePendingEvents() override;
 
  private:

@@ -1,13 +1,12 @@
 // A run stopped while RegSvr32 registers the slow fixture, in the ways a user stops one: the
 // window's Exit, a log-off, and tarninfoc's Ctrl+C. Either way the item under way ends, nothing
 // after it runs, and the log is saved; the window answers and refuses a second run meanwhile.
-// tarninfoc ended by force leaves its output pipe to its reader. And the consoles around a run:
-// what tarninfoc's own console shows, and which console the item's program has.
+// tarninfoc ended by force leaves its output pipe to its reader; what tarninfoc's own console
+// shows; and tarninfoc's time limit on a RegSvr32 that never ends.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include "e2e/driver.h"
+#include "win32/started_process.h"
 
 namespace tarn::e2e {
 namespace {
@@ -142,18 +141,9 @@ bool TakeOutput(HANDLE pipe, std::string& out) {
   return true;
 }
 
-// The RegSvr32 that the process started, found while that process still runs; null when none.
+// The RegSvr32 that the process started, while it runs; null when none.
 HANDLE StartedRegSvr32(DWORD parent) {
-  HANDLE found = nullptr;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
-       more = ::Process32Next(snapshot, &entry))
-    if (entry.th32ParentProcessID == parent && ::lstrcmpiA(entry.szExeFile, "regsvr32.exe") == 0)
-      found = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
-  ::CloseHandle(snapshot);
-  return found;
+  return testing::StartedProcess(parent, "regsvr32.exe");
 }
 
 // Whoever started tarninfoc with its output into a pipe reads until the pipe closes: tarninfoc
@@ -247,23 +237,24 @@ TEST(Consoles, TarninfocsOwnConsoleShowsAPathBeyondAsciiAsItIs) {
   }
 }
 
-// The item's program shares the window's console when the window has one (started in a console
-// of its own), and runs detached from tarninfoc's. The stand-in RegSvr32 beside the exes, which
-// the search for the program finds first, registers only where it has a console.
-TEST(Consoles, TheWindowsRegSvr32HasTheWindowsConsoleAndTarninfocsHasNone) {
-  Sandbox sandbox("item-console");
-  ASSERT_TRUE(::CopyFileA((options().fixtures + "\\has_console.exe").c_str(),
-                          sandbox.Path("regsvr32.exe").c_str(), FALSE));
-  WriteFile(sandbox.Path("c.tarninfo"),
-            "ActiveXComponent=" + options().fixtures + "\\tarn_com.dll\r\n");
-  const std::string script = Quoted(sandbox.Path("c.tarninfo"));
-  RunningTool window(sandbox.Run("tarninfo.exe", script), sandbox.Path("window"));
-  window.WaitForWindowWithoutBoxes();
-  EXPECT_NE(window.LogText().find("Register Component: OK"), std::string::npos) << window.LogText();
-  EXPECT_TRUE(window.Close());
-  const ConsoleRun console = RunConsole(sandbox, script);
-  EXPECT_NE(console.out.find("Register Component: ERROR - Cannot register"), std::string::npos)
-      << console.out;
+// A RegSvr32 that never ends, as one whose component shows a dialog in a session nobody sees:
+// tarninfoc ends it, and what it started, at the time limit, and goes on with the next line.
+TEST(Stop, TarninfocEndsARegSvr32AtItsTimeLimitAndGoesOn) {
+  Sandbox sandbox("time-limit");
+  RegistrationGate gate;
+  Child console(sandbox.Run("tarninfoc.exe", "/timeout:1 " + SlowScript(sandbox)),
+                sandbox.Path("tarninfoc"));
+  EXPECT_EQ(console.Wait(), 1u);
+  EXPECT_TRUE(console.Output().ends_with(kWaitingAt +
+                                         "   Register Component: ERROR - Cannot register\r\n"
+                                         "Application name = After\r\n\r\n"))
+      << console.Output();
+  if (HANDLE left = StartedRegSvr32(console.process_id())) {
+    ADD_FAILURE() << "a RegSvr32 is left running";
+    gate.Open();
+    ::WaitForSingleObject(left, 60000);
+    ::CloseHandle(left);
+  }
 }
 
 }  // namespace

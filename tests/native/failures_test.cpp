@@ -45,10 +45,20 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
       {"a path in quotes goes to the registration tool as it is; one that starts nothing fails",
        [](Rig& r) {
          r.files.files["\"C:\\x.ocx\""] = "MZ";
-         r.processes.exit["RegSvr32 /S \"C:\\x.ocx\""] = Processes::kCannotStart;
+         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNotStarted};
        },
        {"ActiveXComponent=\"C:\\x.ocx\""},
        {"(header)", "", "ActiveXComponent: \"C:\\x.ocx\"", "   File Date: 4/3/2025 10:20:30",
+        "   Version: ", "   CLSID: Error loading type library/DLL.",
+        "   Register Component: ERROR - Cannot register", "", "> RegSvr32 /S \"C:\\x.ocx\"",
+        "log saved", "exit 1"}},
+      {"a RegSvr32 whose exit code cannot be read has not registered the file",
+       [](Rig& r) {
+         r.files.files["C:\\x.ocx"] = "MZ";
+         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNoExitCode};
+       },
+       {"ActiveXComponent=C:\\x.ocx"},
+       {"(header)", "", "ActiveXComponent: C:\\x.ocx", "   File Date: 4/3/2025 10:20:30",
         "   Version: ", "   CLSID: Error loading type library/DLL.",
         "   Register Component: ERROR - Cannot register", "", "> RegSvr32 /S \"C:\\x.ocx\"",
         "log saved", "exit 1"}},

@@ -177,12 +177,12 @@ class FakeClassRegistry final : public ClassRegistry {
 
 class FakeProcesses final : public Processes {
  public:
-  Lines command_lines;                       // every command line run, in order
-  std::map<std::string, std::int32_t> exit;  // command line -> exit code; others end with 0
+  Lines command_lines;                     // every command line run, in order
+  std::map<std::string, ProgramEnd> ends;  // command line -> its end; others end with 0
 
-  std::int32_t RunAndWait(const std::string& command_line) override {
+  ProgramEnd RunAndWait(const std::string& command_line) override {
     command_lines.push_back(command_line);
-    return exit.count(command_line) ? exit.at(command_line) : 0;
+    return ends.count(command_line) ? ends.at(command_line) : ProgramEnd{};
   }
 };
 

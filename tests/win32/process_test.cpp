@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "services/paths.h"
 #include "services/win32/desktop.h"
+#include "services/win32/process_runner.h"
 #include "ui/main_window.h"
 #include "ui/resource.h"
+#include "win32/started_process.h"
 
 namespace tarn::win32 {
 namespace {
@@ -46,7 +49,9 @@ TEST(RunAndWait, KeepsTheHourglassOverTheWindowWhileItsEventsRunThenTheEarlierPo
   ::SetTimer(nullptr, 0, 1, LookDuringTheWait);
   ::PostQuitMessage(7);
 
-  EXPECT_EQ(window.RunAndWait(Child("0 1500")), 0);
+  const ProgramEnd end = window.RunAndWait(Child("0 1500"));
+  EXPECT_EQ(end.kind, ProgramEnd::Kind::kExited);
+  EXPECT_EQ(end.exit_code, 0);
   const HCURSOR hourglass = ::LoadCursorA(nullptr, IDC_WAIT);
   EXPECT_TRUE(seen.ran) << "no event was handled during the wait";
   EXPECT_EQ(seen.at_start, hourglass);
@@ -57,6 +62,49 @@ TEST(RunAndWait, KeepsTheHourglassOverTheWindowWhileItsEventsRunThenTheEarlierPo
   MSG quit{};
   EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 7u);
+}
+
+// At its first call a message arrives, and the program ends before the runner waits again.
+class MessageBeforeTheEnd final : public EventPump {
+ public:
+  static constexpr UINT kLate = WM_APP + 7;
+  explicit MessageBeforeTheEnd(HANDLE gate) : gate_(gate) {}
+  void HandlePendingEvents() override {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+      if (message.message == kLate) late_handled = true;
+    if (std::exchange(first_, false)) {
+      HANDLE child = testing::StartedProcess(::GetCurrentProcessId(), "child.exe");
+      ::PostThreadMessageA(::GetCurrentThreadId(), kLate, 0, 0);
+      ::SetEvent(gate_);
+      if (child) {
+        ended = ::WaitForSingleObject(child, 30000) == WAIT_OBJECT_0;
+        ::CloseHandle(child);
+      }
+    }
+  }
+  bool late_handled = false, ended = false;
+
+ private:
+  HANDLE gate_;
+  bool first_ = true;
+};
+
+// An Exit clicked just before the program's end is the window's to handle within the run.
+TEST(RunAndWait, HandlesTheEventsThatCameBeforeTheProgramsEndWithinTheWait) {
+  const std::string name = "tarn-child-gate-" + std::to_string(::GetCurrentProcessId());
+  HANDLE gate = ::CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+  ASSERT_NE(gate, nullptr);
+  MessageBeforeTheEnd pump(gate);
+  const ProgramEnd end = RunAndWait(Child("5 gate:" + name), pump,
+                                    {.creation_flags = 0, .program = {}, .time_limit_ms = 0});
+  ::CloseHandle(gate);
+  ASSERT_TRUE(pump.ended) << "the program did not end while the pump held the wait";
+  EXPECT_EQ(end.kind, ProgramEnd::Kind::kExited);
+  EXPECT_EQ(end.exit_code, 5);
+  EXPECT_TRUE(pump.late_handled) << "the message was left for after the wait";
+  MSG left;
+  ::PeekMessageA(&left, nullptr, MessageBeforeTheEnd::kLate, MessageBeforeTheEnd::kLate, PM_REMOVE);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ ViewedClass ReadClass(const std::string& prog_id, REGSAM view) {
 }  // namespace
 
 std::string Win32Diagnostics::RegistrationTool() {
-  return FindProgram(std::string(text::kRegisterCommand));
+  return SystemProgram(std::string(text::kRegisterCommand));
 }
 
 bool Win32Diagnostics::Elevated() {
@@ -74,12 +74,11 @@ bool Win32Diagnostics::Elevated() {
 }
 
 // RegSvr32 hands a component of the other machine to its twin, where one exists: the machines
-// that can load the component are those of every RegSvr32 on this Windows, the one that ran among
-// them.
+// that can load the component are those of every RegSvr32 on this Windows, the one that ran (the
+// system folder's) among them.
 LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
   std::vector<std::string> tools{RegistrationTool()};
   const SearchFolders folders = CurrentSearchFolders();
-  tools.push_back(CombinePath(folders.system, "regsvr32.exe"));
   char wow64[MAX_PATH];
   UINT length = ::GetSystemWow64DirectoryA(wow64, MAX_PATH);
   if (length > 0 && length < MAX_PATH) tools.push_back(CombinePath(wow64, "regsvr32.exe"));

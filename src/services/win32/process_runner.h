@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "services/platform.h"
+
 namespace tarn::win32 {
 
 // What the window does between two slices of a wait.
@@ -26,11 +28,18 @@ void SetAppPointer(Pointer pointer) noexcept;
 // For WM_SETCURSOR: shows the application-wide pointer; false when the window's own applies.
 bool ShowAppPointer() noexcept;
 
-// Starts the command line's program as FindProgram finds it, with the caller's creation flags,
-// waits for its end in 20 ms slices with the pump's events handled between them under the
-// hourglass, and gives its exit code read as signed; -1 when nothing could be started. Failing
-// steps are passed over.
-std::int32_t RunAndWait(const std::string& command_line, EventPump& pump,
-                        std::uint32_t creation_flags) noexcept;
+// How RunAndWait starts its program and how long it waits for it.
+struct RunOptions {
+  std::uint32_t creation_flags = 0;
+  // The program's full path; empty: the command line's first word, found by the system's search.
+  std::string program;
+  // Milliseconds after which the program, and whatever it started, is ended; 0: no limit.
+  std::uint32_t time_limit_ms = 0;
+};
+
+// Starts the command line, waits for its end in 20 ms slices under the hourglass, the pump's
+// events handled after each slice, and tells how it ended. Failing steps are passed over.
+ProgramEnd RunAndWait(const std::string& command_line, EventPump& pump,
+                      const RunOptions& options) noexcept;
 
 }  // namespace tarn::win32

@@ -54,22 +54,15 @@ SearchFolders CurrentSearchFolders() {
   return folders;
 }
 
-std::string FindProgram(const std::string& command_line) {
+std::string SystemProgram(const std::string& command_line) {
   std::string name = FirstWord(command_line);
-  if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return name;
+  const std::string system = FolderOf(::GetSystemDirectoryA);
+  if (name.empty() || name.find_first_of("\\/:") != std::string::npos || system.empty()) return {};
   if (name.find('.') == std::string::npos) name += ".exe";
-  const SearchFolders found = CurrentSearchFolders();
-  std::vector<std::string> folders{found.exe, found.current, found.system, found.system16,
-                                   found.windows};
-  folders.insert(folders.end(), found.path.begin(), found.path.end());
-  for (const std::string& folder : folders) {
-    if (folder.empty()) continue;
-    const std::string candidate = CombinePath(folder, name);
-    const DWORD attributes = ::GetFileAttributesA(candidate.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-      return candidate;
-  }
-  return {};
+  const std::string program = CombinePath(system, name);
+  const DWORD attributes = ::GetFileAttributesA(program.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return program;
 }
 
 DllSearch StandardDllSearch() {

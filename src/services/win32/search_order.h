@@ -23,11 +23,11 @@ struct SearchFolders {
 // Empty texts for the folders that cannot be had.
 SearchFolders CurrentSearchFolders();
 
-// The program that the command line's first word names, found where CreateProcess looks for a
-// program named without a folder: the exe's folder, the current folder, the system folder, the
-// 16-bit system folder, the Windows folder, then the folders of PATH; ".exe" is added to a name
-// without an extension. A name with a folder is taken as it stands. Empty when nothing is found.
-std::string FindProgram(const std::string& command_line);
+// The program of the system folder that the command line's first word names (".exe" added to a
+// name without an extension), wherever else one of that name lies: the exe's folder and the
+// current folder, which the system's search for a program takes first, may be writable by
+// anyone. Empty when the system folder has none.
+std::string SystemProgram(const std::string& command_line);
 
 // The known DLLs and the folders of the standard search for a DLL loaded by its full path with
 // the altered search path, as the registration tool and COM load servers: after the DLL's own
