@@ -237,22 +237,30 @@ TEST(Consoles, TarninfocsOwnConsoleShowsAPathBeyondAsciiAsItIs) {
   }
 }
 
-// A RegSvr32 that never ends, as one whose component shows a dialog in a session nobody sees:
-// tarninfoc ends it, and what it started, at the time limit, and goes on with the next line.
-TEST(Stop, TarninfocEndsARegSvr32AtItsTimeLimitAndGoesOn) {
+// A registration that never ends, as one whose component shows a dialog in a session nobody sees,
+// here a program that it started and waits for: at the time limit tarninfoc ends RegSvr32 and
+// that program, and goes on with the next line.
+TEST(Stop, TarninfocEndsARegSvr32AndWhatItStartedAtItsTimeLimitAndGoesOn) {
   Sandbox sandbox("time-limit");
-  RegistrationGate gate;
-  Child console(sandbox.Run("tarninfoc.exe", "/timeout:1 " + SlowScript(sandbox)),
-                sandbox.Path("tarninfoc"));
+  WriteFile(sandbox.Path("hangs.tarninfo"),
+            "ActiveXComponent=" + options().fixtures + "\\tarn_com_hangs.dll\r\nAppName=After\r\n");
+  Child console(
+      sandbox.Run("tarninfoc.exe", "/timeout:5 " + Quoted(sandbox.Path("hangs.tarninfo"))),
+      sandbox.Path("tarninfoc"));
+  HANDLE regsvr32 = nullptr, started = nullptr;
+  EXPECT_TRUE(WaitUntil([&] {
+    if (!regsvr32) regsvr32 = StartedRegSvr32(console.process_id());
+    return regsvr32 && (started = testing::StartedProcess(::GetProcessId(regsvr32), "child.exe"));
+  })) << "no registration under way";
   EXPECT_EQ(console.Wait(), 1u);
-  EXPECT_TRUE(console.Output().ends_with(kWaitingAt +
-                                         "   Register Component: ERROR - Cannot register\r\n"
-                                         "Application name = After\r\n\r\n"))
+  EXPECT_TRUE(
+      console.Output().ends_with("   Register Component: ERROR - Cannot register\r\n"
+                                 "Application name = After\r\n\r\n"))
       << console.Output();
-  if (HANDLE left = StartedRegSvr32(console.process_id())) {
-    ADD_FAILURE() << "a RegSvr32 is left running";
-    gate.Open();
-    ::WaitForSingleObject(left, 60000);
+  for (HANDLE left : {regsvr32, started}) {
+    if (!left) continue;
+    EXPECT_EQ(::WaitForSingleObject(left, 0), WAIT_OBJECT_0) << "a program is left running";
+    ::TerminateProcess(left, 9);
     ::CloseHandle(left);
   }
 }

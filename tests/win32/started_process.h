@@ -8,7 +8,7 @@
 namespace tarn::testing {
 
 // The running program named `exe` (a file name, any case) that the process `parent` started, open
-// for waiting; null when there is none.
+// for waiting, asking its id and ending it; null when there is none.
 inline HANDLE StartedProcess(DWORD parent, const char* exe) {
   HANDLE found = nullptr;
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -17,7 +17,8 @@ inline HANDLE StartedProcess(DWORD parent, const char* exe) {
   for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
        more = ::Process32Next(snapshot, &entry))
     if (entry.th32ParentProcessID == parent && ::lstrcmpiA(entry.szExeFile, exe) == 0)
-      found = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+      found = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                            FALSE, entry.th32ProcessID);
   ::CloseHandle(snapshot);
   return found;
 }
