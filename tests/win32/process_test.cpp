@@ -1,5 +1,5 @@
 // The process runner with a real program and the real main window: what the window shows and
-// handles while it waits.
+// handles while it waits, up to the program's end.
 #include <windows.h>
 
 #include <gtest/gtest.h>
