@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) and runs each for SECONDS (default
 # 60) on a copy of its seeds: runner_fuzz, the loader and the runner, on tests/fuzz/corpus;
 # pe_fuzz, the PE reader and the DLL search, on tests/fuzz/seeds; and baseline_fuzz, the reader of
-# a good PC's report (/baseline), on tests/fuzz/baselines. New inputs stay in
+# a good PC's report (/baseline), on tests/fuzz/baseline/seeds. New inputs stay in
 # build/fuzz/TARGET-corpus, a crashing one in build/fuzz/TARGET-crash-* (keep it among the seeds
 # once fixed). SECONDS 0 runs each target once over its seeds alone, and stops.
 # Prints a line a target, then "fuzz: N executions in S s, C crashes" for all.
@@ -44,6 +44,6 @@ fuzz() {
 
 fuzz runner_fuzz corpus 1024 -dict="$root/tests/fuzz/info.dict"
 fuzz pe_fuzz seeds 65536
-fuzz baseline_fuzz baselines 8192 -dict="$root/tests/fuzz/baseline.dict"
+fuzz baseline_fuzz baseline/seeds 8192 -dict="$root/tests/fuzz/baseline.dict"
 echo "fuzz: $all_runs executions in $((SECONDS - start)) s, $all_crashes crashes"
 exit $failed
