@@ -21,16 +21,18 @@ if(TARN_TESTS)
            --gtest_output=xml:${CMAKE_BINARY_DIR}/test-results/core_tests.xml)
 endif()
 
-# The fuzz targets of the loader and the runner and of the PE reader (clang only):
+# The fuzz targets of the loader and the runner, of the PE reader and of the good PC's report
+# (clang only):
 # scripts/fuzz.sh builds and runs them.
 option(TARN_FUZZ "Build the libFuzzer targets" OFF)
 if(TARN_FUZZ)
   set(TARN_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
       -fno-sanitize-recover=all)
   target_compile_options(tarn_core PRIVATE ${TARN_FUZZ_FLAGS})
-  foreach(target runner_fuzz pe_fuzz)
+  target_compile_options(tarn_console PRIVATE ${TARN_FUZZ_FLAGS})
+  foreach(target runner_fuzz pe_fuzz baseline_fuzz)
     add_executable(${target} tests/fuzz/${target}.cpp)
-    target_link_libraries(${target} PRIVATE tarn_core)
+    target_link_libraries(${target} PRIVATE tarn_core tarn_console)
     target_include_directories(${target} PRIVATE tests)
     target_compile_options(${target} PRIVATE ${TARN_FUZZ_FLAGS})
     target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)

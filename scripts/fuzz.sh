@@ -1,17 +1,18 @@
 #!/bin/bash
 # Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) and runs each for SECONDS (default
-# 60) on a copy of its seeds: runner_fuzz, the loader and the runner, on tests/fuzz/corpus, and
-# pe_fuzz, the PE reader and the DLL search, on tests/fuzz/seeds. New inputs stay in
+# 60) on a copy of its seeds: runner_fuzz, the loader and the runner, on tests/fuzz/corpus;
+# pe_fuzz, the PE reader and the DLL search, on tests/fuzz/seeds; and baseline_fuzz, the reader of
+# a good PC's report (/baseline), on tests/fuzz/baseline/seeds. New inputs stay in
 # build/fuzz/TARGET-corpus, a crashing one in build/fuzz/TARGET-crash-* (keep it among the seeds
 # once fixed). SECONDS 0 runs each target once over its seeds alone, and stops.
-# Prints a line a target, then "fuzz: N executions in S s, C crashes" for both.
+# Prints a line a target, then "fuzz: N executions in S s, C crashes" for all.
 set -u -o pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=${TARN_FUZZ_BUILD:-$root/build/fuzz}
 cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_TESTS=OFF -DTARN_FUZZ=ON >"$build.log" 2>&1 &&
-  cmake --build "$build" -j2 --target runner_fuzz pe_fuzz >>"$build.log" 2>&1 ||
+  cmake --build "$build" -j2 --target runner_fuzz pe_fuzz baseline_fuzz >>"$build.log" 2>&1 ||
   { tail -20 "$build.log"; echo "fuzz: the build failed"; exit 1; }
 cd "$build"
 all_runs=0 all_crashes=0 failed=0 start=$SECONDS
@@ -43,5 +44,6 @@ fuzz() {
 
 fuzz runner_fuzz corpus 1024 -dict="$root/tests/fuzz/info.dict"
 fuzz pe_fuzz seeds 65536
+fuzz baseline_fuzz baseline/seeds 8192 -dict="$root/tests/fuzz/baseline.dict"
 echo "fuzz: $all_runs executions in $((SECONDS - start)) s, $all_crashes crashes"
 exit $failed

@@ -108,7 +108,7 @@ for exe in tarninfo tarninfoc; do
 done
 
 [ -x build/native/core_tests ] && run_ctest build/native
-check "fuzzing of the loader and the runner and of the PE reader, 20 s each" scripts/fuzz.sh 20
+check "fuzzing of the loader and the runner, of the PE reader and of the baseline reader, 20 s each" scripts/fuzz.sh 20
 
 if [ -x build/win64/tarninfo.exe ]; then
   wine_env_start "$root/build/win64" own-display

@@ -68,6 +68,11 @@ bool ParseArguments(const std::vector<std::string>& words, Arguments& arguments,
     } else if (name == "scan" || name == "scan:") {
       error = text::kScanNeedsPath;
       return false;
+    } else if (name.starts_with("out:") && name.size() > 4) {
+      arguments.out = word.substr(5);
+    } else if (name == "out" || name == "out:") {
+      error = text::kOutNeedsFile;
+      return false;
     } else {
       error = std::string(text::kUnknownSwitch) + word;
       return false;

@@ -20,6 +20,7 @@ struct Arguments {
   std::optional<std::string> folder;    // the answer to every folder question
   std::optional<std::string> baseline;  // a good PC's /json report to compare with
   std::optional<std::string> scan;      // the folder whose info file is written; none is run
+  std::optional<std::string> out;       // the file that takes standard output's bytes instead
   // A RegSvr32 that runs longer is ended; 0: no limit.
   std::uint32_t timeout_seconds = kDefaultTimeoutSeconds;
   std::string info_file;

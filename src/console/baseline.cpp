@@ -49,7 +49,8 @@ class ReportReader final : public nlohmann::json_sax<Json> {
   bool boolean(bool value) override { return Scalar(Json(value)); }
   bool number_integer(number_integer_t value) override { return Scalar(Json(value)); }
   bool number_unsigned(number_unsigned_t value) override {
-    if (Where() == kItemField && key_ == field::kLine) {
+    // Only the item's own member: a "line" inside another member is that member's.
+    if (skip_ == 0 && capture_.empty() && Where() == kItemField && key_ == field::kLine) {
       item_.line = value;
       line_ = true;
       return true;

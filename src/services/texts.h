@@ -118,7 +118,7 @@ inline constexpr std::string_view kVariableAppName = "AppName";
 inline constexpr std::string_view kToolVersion = "1.0.0.0";
 inline constexpr std::string_view kUsage =
     "Usage: tarninfoc [options] INFOFILE\n"
-    "       tarninfoc /scan:FOLDER > INFOFILE\n"
+    "       tarninfoc /scan:FOLDER /out:INFOFILE\n"
     "\n"
     "Runs the checks of an info file as Tarn Application Information does, without a window and\n"
     "without a question, and writes the report to standard output. Messages go to standard error.\n"
@@ -136,6 +136,9 @@ inline constexpr std::string_view kUsage =
     "                 next line; default 60, /timeout:0 waits for as long as it runs\n"
     "  /scan:FOLDER   run no info file: write one to standard output for the application\n"
     "                 installed in FOLDER (its images, runtimes and classes)\n"
+    "  /out:FILE      write what standard output would get (the report, the JSON or the\n"
+    "                 scanned info file) to FILE, byte for byte: the lossless way, where\n"
+    "                 Windows PowerShell's > changes the text\n"
     "  /? or -h       show this text\n"
     "\n"
     "Switches begin with / or - and may be written in any case.\n"
@@ -145,7 +148,8 @@ inline constexpr std::string_view kUsage =
     "  1  at least one check failed (a missing file or folder, a component that did not\n"
     "     register, an object not created, an unknown item type, an empty variable, a skipped\n"
     "     line), or an item drifted from the baseline\n"
-    "  2  bad usage, the info file could not be loaded, or the baseline is unfit\n"
+    "  2  bad usage, the info file could not be loaded or names nothing to check, or the\n"
+    "     baseline is unfit\n"
     "  3  the run was stopped before its end (Ctrl+C, Ctrl+Break, or a failure of the run)\n";
 inline constexpr std::string_view kUnknownSwitch = "tarninfoc: unknown switch ";
 inline constexpr std::string_view kSecondInfoFile = "tarninfoc: only one info file, not also ";
@@ -160,6 +164,20 @@ inline constexpr std::string_view kScanNeedsPath = "tarninfoc: /scan needs a fol
 inline constexpr std::string_view kScanNotFound = "tarninfoc: no such folder for /scan: ";
 inline constexpr std::string_view kScanAlone =
     "tarninfoc: /scan runs no info file, so it takes no /json and no /baseline";
+inline constexpr std::string_view kOutNeedsFile = "tarninfoc: /out needs a file: /out:FILE";
+inline constexpr std::string_view kOutCannotMake = "tarninfoc: /out cannot write ";
+inline constexpr std::string_view kOutIsInput = "tarninfoc: /out would write over what it reads: ";
+// An info file that tarninfoc refuses, or warns of, when it is loaded.
+inline constexpr std::string_view kNoCheckItem =
+    "tarninfoc: the info file has no File, ActiveXComponent, InstantiateObject or InstallFolder "
+    "line, so a run would check nothing: ";
+inline constexpr std::string_view kLoneLineFeed =
+    "tarninfoc: warning: lines of the info file end in LF alone, which ends no line here (only CR "
+    "LF or CR do), so each run of them is one line: ";
+inline constexpr std::string_view kInfoFileIs = "The info file";  // then kNoUtf16
+inline constexpr std::string_view kInfoFileLine = "Line ";
+inline constexpr std::string_view kInfoFileNotInCodePage =
+    " of the info file holds a character that this PC's code page cannot hold";
 inline constexpr std::string_view kScanRunsNoFile = "tarninfoc: /scan runs no info file, not also ";
 // The info file that /scan writes: its first comment line (the folder, then the date), and the
 // last one, with the line on standard error, when the item list's limit left images out.
@@ -212,6 +230,9 @@ inline constexpr std::string_view kBaselineNeedsFile =
 inline constexpr std::string_view kBaselineIs = "tarninfoc: the baseline ";
 inline constexpr std::string_view kBaselineUnreadable = " cannot be read: ";
 inline constexpr std::string_view kBaselineNotJson = " is not JSON";
+// After the info file or the baseline.
+inline constexpr std::string_view kNoUtf16 =
+    " starts with a UTF-16 byte-order mark but is no UTF-16 text";
 inline constexpr std::string_view kBaselineNoObject =
     " is no tarninfoc report: it is not a JSON object";
 inline constexpr std::string_view kBaselineLacks = " is no tarninfoc report: it has no ";

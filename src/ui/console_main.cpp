@@ -10,6 +10,7 @@
 
 #include "console/arguments.h"
 #include "console/baseline.h"
+#include "console/info_file_reading.h"
 #include "console/run_report.h"
 #include "console/scan.h"
 #include "form/main_form.h"
@@ -18,8 +19,10 @@
 #include "services/win32/com.h"
 #include "services/win32/diagnostics.h"
 #include "services/win32/files.h"
+#include "services/win32/handles.h"
 #include "services/win32/registry.h"
 #include "services/win32/search_order.h"
+#include "services/win32/system_error.h"
 #include "ui/console_view.h"
 
 namespace tarn::win32 {
@@ -119,10 +122,85 @@ std::optional<console::Baseline> ReadBaseline(FileSystem& files, const std::stri
   } catch (const std::exception& failure) {
     error = std::string(text::kBaselineUnreadable) + failure.what();
   }
+  // Windows PowerShell's ">" writes the report as UTF-16LE with a byte-order mark.
+  std::optional<std::string> utf8;
+  if (error.empty() && !(utf8 = console::MarkedTextAsUtf8(text))) error = text::kNoUtf16;
   std::optional<console::Baseline> baseline;
-  if (error.empty()) baseline = console::Baseline::Read(text, error);
+  if (error.empty()) baseline = console::Baseline::Read(*utf8, error);
   if (!baseline) WriteErrorLine(std::string(text::kBaselineIs).append(path).append(error));
   return baseline;
+}
+
+// The /out file, which takes the bytes that standard output would get. It is opened before
+// anything runs, so a name that cannot be written is bad usage; it is emptied only when the output
+// begins, so bad input leaves a file that was there as it was (and removes one made for the run).
+class OutFile {
+ public:
+  OutFile() = default;
+  OutFile(const OutFile&) = delete;
+  OutFile& operator=(const OutFile&) = delete;
+  ~OutFile() {
+    if (file_ && made_ && !begun_) {
+      file_.reset();
+      ::DeleteFileA(path_.c_str());
+    }
+  }
+
+  // False, after one line on standard error, when the file cannot be opened for writing.
+  bool Open(const std::string& path) {
+    path_ = path;
+    file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD error = ::GetLastError();
+    if (!file_) {
+      WriteErrorLine(std::string(text::kOutCannotMake)
+                         .append(path)
+                         .append(": ")
+                         .append(DescribeSystemError(error, SystemMessage(error))));
+      return false;
+    }
+    made_ = error != ERROR_ALREADY_EXISTS;
+    return true;
+  }
+
+  // Whether `path` names this very file, under whatever name: the run must not empty a file that
+  // it reads.
+  bool Is(const std::string& path) const {
+    const UniqueFile other(::CreateFileA(path.c_str(), 0,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
+    return file_ && other && ::GetFileInformationByHandle(file_.get(), &mine) &&
+           ::GetFileInformationByHandle(other.get(), &theirs) &&
+           mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+           mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+           mine.nFileIndexLow == theirs.nFileIndexLow;
+  }
+
+  // From here on standard output is the file, emptied first; nothing when no file was given.
+  void Begin() noexcept {
+    if (!file_ || begun_) return;
+    begun_ = true;
+    ::SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file_.get());
+    ::SetStdHandle(STD_OUTPUT_HANDLE, file_.get());
+  }
+
+ private:
+  UniqueFile file_;
+  std::string path_;
+  bool made_ = false, begun_ = false;
+};
+
+// The lines just loaded are refused when they would check nothing; a lone LF among them is
+// warned of whatever else happens. False, after the line that says why, when they are refused.
+bool FitToRun(ItemList& items, const std::string& path) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < items.Count(); ++i) lines.push_back(items.At(i));
+  if (console::HoldsLoneLineFeed(lines)) WriteErrorLine(std::string(text::kLoneLineFeed) + path);
+  if (console::NamesACheck(lines)) return true;
+  WriteErrorLine(std::string(text::kNoCheckItem) + path);
+  return false;
 }
 
 // A failure while finding the special folders of a scan, on standard error: there is no log.
@@ -136,7 +214,7 @@ class ErrorLineReporter final : public Reporter {
 
 // The info file of the application in `path`, on standard output as the system's code page
 // writes it.
-int Scan(const std::string& path) {
+int Scan(const std::string& path, OutFile& out) {
   std::optional<std::string> folder = BrowserFolder(path);
   if (!folder) {
     WriteErrorLine(std::string(text::kScanNotFound) + path);
@@ -151,6 +229,7 @@ int Scan(const std::string& path) {
   const DllSearch search = StandardDllSearch();
   console::ScanMachine machine{files, desktop, shell, reporter, classes, search};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
+  out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);
   if (scanned.left_out > 0) {
     WriteErrorLine(std::string(text::kScanLeftOutError) + std::to_string(scanned.left_out) +
@@ -166,7 +245,16 @@ int Run(const std::vector<std::string>& words) {
     WriteErrorLine(error);
     return console::kBadUsage;
   }
+  OutFile out;
+  if (arguments.out && !out.Open(*arguments.out)) return console::kBadUsage;
+  for (const std::string& input : {arguments.info_file, arguments.baseline.value_or("")}) {
+    if (arguments.out && !input.empty() && out.Is(input)) {
+      WriteErrorLine(std::string(text::kOutIsInput) + input);
+      return console::kBadUsage;
+    }
+  }
   if (arguments.help) {
+    out.Begin();
     std::string usage;
     for (const char c : text::kUsage) {
       if (c == '\n') usage += '\r';
@@ -175,7 +263,7 @@ int Run(const std::vector<std::string>& words) {
     WriteStandard(STD_OUTPUT_HANDLE, usage);
     return console::kPassed;
   }
-  if (arguments.scan) return Scan(*arguments.scan);
+  if (arguments.scan) return Scan(*arguments.scan, out);
   std::optional<std::string> folder;
   if (arguments.folder) {
     folder = BrowserFolder(*arguments.folder);
@@ -213,13 +301,14 @@ int Run(const std::vector<std::string>& words) {
   });
   ConsoleShell shell(folder);
   ComOnDemand com;
-  MainForm form({files, desktop, shell, com, view}, view, report);
+  console::MarkedInfoFiles info_files(files, ExactlyFromUtf8);
+  MainForm form({info_files, desktop, shell, com, view}, view, report);
   form.register_components = !arguments.no_register;
   form.append_log_file = !arguments.no_log;
 
   ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   std::string path = arguments.info_file;
-  if (!form.LoadInfoFile(path)) return console::kBadUsage;
+  if (!form.LoadInfoFile(path) || !FitToRun(view.Items(), path)) return console::kBadUsage;
   if (baseline) {
     std::vector<std::string> lines;
     for (int i = 0; i < view.Items().Count(); ++i) lines.push_back(Utf8(view.Items().At(i)));
@@ -231,6 +320,7 @@ int Run(const std::vector<std::string>& words) {
     }
     report.CompareWith(FullPath(*arguments.baseline));
   }
+  out.Begin();
   form.Process();
   view.pane().Flush();
   if (arguments.json) {

@@ -47,6 +47,13 @@ bool LineMatches(const std::string& expected, const std::string& actual) {
          std::regex_match(actual.substr(at, actual.size() - at - after.size()), kDateTime);
 }
 
+// A report's times of day as {TIME}: two runs of one script differ in nothing else.
+std::string Timeless(const std::string& text) {
+  static const std::regex kIso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+  static const std::regex kLocal(R"([0-9]{1,2}:[0-9]{2}:[0-9]{2}( ?[AP]M)?)");
+  return std::regex_replace(std::regex_replace(text, kIso, "{TIME}"), kLocal, "{TIME}");
+}
+
 // The CR LF lines of a text; an unended last line is marked as such.
 Lines SplitLines(const std::string& text) {
   Lines lines;
@@ -109,14 +116,15 @@ struct Laid {
     // NAME an empty file.
     for (const std::string& line : c["files"]) {
       const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
-      const std::string path = sandbox.Path(line.substr(0, std::min({at, eq, from})));
+      const std::string path = sandbox.Path(Unescape(line.substr(0, std::min({at, eq, from}))));
       if (line.back() == '/')
         EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
       else if (from != std::string::npos)
         EXPECT_TRUE(::CopyFileA(Expand(line.substr(from + 3), values).c_str(), path.c_str(), FALSE))
             << line;
       else
-        WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
+        WriteFile(path,
+                  eq == std::string::npos ? "" : Unescape(Expand(line.substr(eq + 3), values)));
       if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
     }
     // Commands that set the machine up, such as a registry entry; each must succeed.
@@ -146,10 +154,37 @@ struct Laid {
     for (const std::string& line : c["info"]) info += Unescape(Expand(line, values)) + "\r\n";
     for (const std::string& line : c["info raw"]) info += Unescape(Expand(line, values));
     WriteFile(values["INFO"], info);
+    for (const std::string& line : c["encode"]) Encode(line);
   }
   ~Laid() {
     for (HANDLE lock : locks) ::CloseHandle(lock);
   }
+  // "ENCODING NAME": the file's text, read in the system's code page, written again after a
+  // byte-order mark as `utf-8-bom` or `utf-16le`, or as `powershell`: the UTF-16LE that Windows
+  // PowerShell's ">" writes of a program's output, which it read in the console's OEM code page.
+  void Encode(const std::string& line) {
+    const std::size_t blank = line.find(' ');
+    const std::string how = line.substr(0, blank), path = sandbox.Path(line.substr(blank + 1));
+    const std::string text = ReadFile(path).value_or("");
+    const UINT from = how == "powershell" ? CP_OEMCP : CP_ACP;
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                              static_cast<int>(wide.size()))));
+    std::string bytes;
+    if (how == "utf-8-bom") {
+      bytes.resize(wide.size() * 3);
+      bytes.resize(static_cast<std::size_t>(
+          ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+      bytes.insert(0, "\xEF\xBB\xBF");
+    } else {
+      EXPECT_TRUE(how == "utf-16le" || how == "powershell") << "[encode] " << line;
+      bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    }
+    WriteFile(path, bytes);
+  }
+
   std::string Args(Sections& c) {
     return Expand(c.count("args") ? (c["args"].empty() ? "" : c["args"][0]) : "\"{INFO}\"", values);
   }
@@ -290,7 +325,7 @@ void RunThroughConsole(const std::string& name, Sections& c) {
   EXPECT_EQ(run.exit_code, std::stoul(c["exit"][0]));
   // The report as the pane shows it, the log file as it was before or with the report and one
   // more line break.
-  Lines report = c.count("pane") ? c["pane"] : c["log"];
+  Lines report = c.count("pane") ? c["pane"] : c.count("log") ? c["log"] : Lines{};
   if (!report.empty()) report.pop_back();
   ExpectLines(report, run.out, laid.values, "standard output");
   ExpectLines(c.count("stderr") ? c["stderr"] : PlainBoxes(c), run.err, laid.values,
@@ -310,12 +345,25 @@ void RunThroughConsole(const std::string& name, Sections& c) {
     ASSERT_TRUE(std::regex_match(line, m, kRun)) << line;
     const ConsoleRun other = RunConsole(laid.sandbox, Expand(m[2].str(), laid.values));
     EXPECT_EQ(other.exit_code, std::stoul(m[1].str())) << line;
-    const std::string text = Expand(m[3].str(), laid.values);
+    const std::string text = Unescape(Expand(m[3].str(), laid.values));
     if (other.err.empty())
       EXPECT_NE(("\r\n" + other.out).find("\r\n" + text + "\r\n"), std::string::npos) << line;
     else
       EXPECT_EQ(other.err, text + "\r\n") << line;
     EXPECT_EQ(ReadFile(laid.sandbox.LogPath()), log) << line;
+  }
+  // "ARGUMENTS" run twice, the second time with /out:FILE: the file holds the bytes that the first
+  // run's standard output held (the times of the runs aside), and all else is the same.
+  const std::string out_file = laid.sandbox.Path("out.bin");
+  for (const std::string& line : c["out"]) {
+    const std::string args = Expand(line, laid.values);
+    const ConsoleRun plain = RunConsole(laid.sandbox, args);
+    const ConsoleRun out = RunConsole(laid.sandbox, args + " " + Quoted("/out:" + out_file));
+    EXPECT_EQ(out.exit_code, plain.exit_code) << line;
+    EXPECT_EQ(out.err, plain.err) << line;
+    EXPECT_EQ(out.out, "") << line;
+    EXPECT_FALSE(plain.out.empty()) << line;
+    EXPECT_EQ(Timeless(ReadFile(out_file).value_or("(no file)")), Timeless(plain.out)) << line;
   }
 }
 
@@ -337,7 +385,7 @@ TEST_P(Case, GivesTheExpectedReportLogBoxesAndExitCode) {
   for (const auto& [name, lines] : c)
     ASSERT_TRUE(std::regex_match(name, std::regex("files|locked|info|info raw|args|boxes|after|"
                                                   "items|get-info|log|pane|exit|window|stderr|"
-                                                  "json|runs|share|setup")))
+                                                  "json|runs|share|setup|encode|out")))
         << "unknown section [" << name << "]";
   ASSERT_TRUE(c.count("window") || c.count("exit"))
       << "a case runs in the window, the console or both";

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,28 @@ inline std::string FromUtf8(std::string_view utf8) {
       L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
   return Narrow(wide.data(), static_cast<int>(wide.size()));
+}
+
+// A UTF-8 text in the system's code page, or nothing when the text is no UTF-8 or holds a character
+// that the code page lacks: FromUtf8 would put '?' or a look-alike in its place.
+inline std::optional<std::string> ExactlyFromUtf8(std::string_view utf8) {
+  bool ascii = true;
+  for (const char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii || ::GetACP() == CP_UTF8) return std::string(utf8);
+  const int size = static_cast<int>(utf8.size());
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length);
+  BOOL lossy = FALSE;
+  const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length,
+                                          nullptr, 0, nullptr, &lossy);
+  if (bytes <= 0 || lossy) return std::nullopt;
+  std::string text(static_cast<std::size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, text.data(), bytes,
+                        nullptr, nullptr);
+  return text;
 }
 
 }  // namespace tarn::win32
