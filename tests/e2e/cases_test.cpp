@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include <windows.h>
+#include <winioctl.h>
+
 #include "e2e/driver.h"
 
 namespace tarn::e2e {
@@ -98,6 +101,24 @@ void SetLocalTime(const std::string& path, const std::string& time) {
   ::CloseHandle(file);
 }
 
+// Lengthens the file with zeros to `length` bytes ("3G": K, M and G count in 1024s), which take
+// no disk: the rest of the file is a hole, as in a sparse file.
+void Lengthen(const std::string& path, const std::string& length) {
+  std::size_t digits = 0;
+  LARGE_INTEGER end{};
+  end.QuadPart = std::stoll(length, &digits);
+  if (digits < length.size()) {
+    const std::size_t unit = std::string_view("KMG").find(length[digits]);
+    ASSERT_TRUE(unit != std::string_view::npos && digits + 1 == length.size()) << length;
+    for (std::size_t i = 0; i <= unit; ++i) end.QuadPart *= 1024;
+  }
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD returned = 0;
+  ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  EXPECT_TRUE(::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file)) << path;
+  ::CloseHandle(file);
+}
+
 // A case's folder with its files, its info file and its locks, for one run.
 struct Laid {
   Laid(const std::string& name, Sections& c)
@@ -105,18 +126,21 @@ struct Laid {
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
-    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE;
-    // NAME an empty file.
+    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE,
+    // lengthened to LENGTH after " ~ LENGTH"; NAME an empty file.
     for (const std::string& line : c["files"]) {
       const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
+      const std::size_t to = from == std::string::npos ? from : line.find(" ~ ", from);
       const std::string path = sandbox.Path(line.substr(0, std::min({at, eq, from})));
-      if (line.back() == '/')
+      if (line.back() == '/') {
         EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
-      else if (from != std::string::npos)
-        EXPECT_TRUE(::CopyFileA(Expand(line.substr(from + 3), values).c_str(), path.c_str(), FALSE))
-            << line;
-      else
+      } else if (from != std::string::npos) {
+        const std::string source = Expand(line.substr(from + 3, to - from - 3), values);
+        EXPECT_TRUE(::CopyFileA(source.c_str(), path.c_str(), FALSE)) << line;
+        if (to != std::string::npos) Lengthen(path, line.substr(to + 3));
+      } else {
         WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
+      }
       if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
     }
     // Commands that set the machine up, such as a registry entry; each must succeed.
@@ -137,9 +161,13 @@ struct Laid {
       ::CloseHandle(started.hThread);
       ::CloseHandle(started.hProcess);
     }
-    for (const std::string& name : c["locked"]) {
-      locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    // NAME held open for reading, shared with readers only; NAME (unshared) shared with none.
+    for (std::string name : c["locked"]) {
+      const bool unshared = name.ends_with(" (unshared)");
+      if (unshared) name.resize(name.size() - 11);
+      locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ,
+                                    unshared ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
       EXPECT_NE(locks.back(), INVALID_HANDLE_VALUE) << name;
     }
     std::string info;

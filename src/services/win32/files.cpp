@@ -133,7 +133,11 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
   std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA found;
   HANDLE find = ::FindFirstFileA(CombinePath(folder, "*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  if (find == INVALID_HANDLE_VALUE) {
+    // A drive's root may hold nothing at all, not even "." and "..".
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return entries;
+    ThrowLastError();
+  }
   do {
     const std::string_view name = found.cFileName;
     if (name == "." || name == "..") continue;
@@ -144,33 +148,52 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
   return entries;
 }
 
-void Win32FileSystem::ReadStart(const std::string& path, std::size_t count,
-                                const std::function<bool(std::string_view)>& whole,
-                                std::string& bytes) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) ThrowLastError();
-  bytes.clear();
-  // A read that gives less than was asked for has met the end.
-  auto read_to = [&](std::size_t end) {
-    while (bytes.size() < end) {
-      const std::size_t have = bytes.size();
-      const std::size_t ask = std::min(end - have, kPiece);
-      bytes.resize(have + ask);
-      DWORD read = 0;
-      if (!::ReadFile(file.get(), bytes.data() + have, static_cast<DWORD>(ask), &read, nullptr))
-        ThrowLastError();
-      bytes.resize(have + read);
-      if (read < ask) return false;
-    }
-    return true;
-  };
-  if (!read_to(count) || !whole(bytes)) return;
-  LARGE_INTEGER length{};
-  if (!::GetFileSizeEx(file.get(), &length)) ThrowLastError();
-  // One more byte than the length, so that the end is met even when the file has grown.
-  while (read_to(std::max<std::size_t>(bytes.size(), length.QuadPart) + 1)) {
+namespace {
+
+// Reads at any offset of the open file, through an OVERLAPPED offset, so that the file's own
+// position never matters and offsets beyond 4 GiB reach as far as the 32-bit build's.
+class Win32FileReader final : public FileReader {
+ public:
+  void Open(const std::string& path) override {
+    file_.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) ThrowLastError();
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file_.get(), &length)) ThrowLastError();
+    length_ = static_cast<std::uint64_t>(length.QuadPart);
   }
+  std::uint64_t Length() const override { return length_; }
+  // A read that gives less than was asked for has met the end.
+  std::string_view Read(std::uint64_t offset, std::size_t count) override {
+    bytes_.resize(count);
+    std::size_t have = 0;
+    while (have < count) {
+      const DWORD ask = static_cast<DWORD>(std::min(count - have, kPiece));
+      const std::uint64_t at = offset + have;
+      OVERLAPPED where{};
+      where.Offset = static_cast<DWORD>(at);
+      where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD read = 0;
+      if (!::ReadFile(file_.get(), bytes_.data() + have, ask, &read, &where)) {
+        if (::GetLastError() == ERROR_HANDLE_EOF) break;
+        ThrowLastError();
+      }
+      have += read;
+      if (read < ask) break;
+    }
+    return std::string_view(bytes_).substr(0, have);
+  }
+
+ private:
+  UniqueFile file_;
+  std::uint64_t length_ = 0;
+  std::string bytes_;  // the memory of every read, used again
+};
+
+}  // namespace
+
+std::unique_ptr<FileReader> Win32FileSystem::NewReader() {
+  return std::make_unique<Win32FileReader>();
 }
 
 // The first language of the resource's translation table, else US English in Unicode and in
