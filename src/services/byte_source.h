@@ -11,7 +11,6 @@ namespace tarn {
 
 class ByteSource {
  public:
-  virtual std::uint64_t Length() const = 0;
   // Up to `count` bytes from `offset`, fewer only where the source ends; the view lasts until the
   // next read. Throws a Failure when the bytes are there but cannot be read.
   virtual std::string_view Read(std::uint64_t offset, std::size_t count) = 0;
@@ -23,7 +22,6 @@ class ByteSource {
 class MemoryBytes final : public ByteSource {
  public:
   explicit MemoryBytes(std::string_view bytes) : bytes_(bytes) {}
-  std::uint64_t Length() const override { return bytes_.size(); }
   std::string_view Read(std::uint64_t offset, std::size_t count) override {
     if (offset >= bytes_.size()) return {};
     return bytes_.substr(static_cast<std::size_t>(offset), count);

@@ -18,14 +18,15 @@ constexpr std::size_t kMaxName = 255;  // the longest file name Windows allows
 // for a few ranges of an image, never for the whole, whatever its length.
 class Bytes {
  public:
-  explicit Bytes(ByteSource& source) : source_(source), length_(source.Length()) {}
+  explicit Bytes(ByteSource& source) : source_(source) {}
 
   std::optional<std::uint32_t> Read(std::uint64_t offset, int size) {
-    std::optional<std::string_view> bytes = Range(offset, static_cast<std::size_t>(size));
-    if (!bytes) return std::nullopt;
+    const std::size_t count = static_cast<std::size_t>(size);
+    if (!Holds(offset, count) && !Load(offset, count)) return std::nullopt;
+    const std::string_view bytes = window_.substr(static_cast<std::size_t>(offset - start_), count);
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i) {
-      value = (value << 8) | static_cast<unsigned char>((*bytes)[i]);
+      value = (value << 8) | static_cast<unsigned char>(bytes[i]);
     }
     return value;
   }
@@ -34,13 +35,12 @@ class Bytes {
   // file name: a damaged table whose entries all point at one long run of bytes would otherwise
   // copy that run once for each entry.
   std::optional<std::string_view> Name(std::uint64_t offset) {
-    if (offset >= length_) return std::nullopt;
-    const std::optional<std::string_view> name = Range(
-        offset, static_cast<std::size_t>(std::min<std::uint64_t>(kMaxName + 1, length_ - offset)));
-    if (!name) return std::nullopt;
-    const std::size_t end = name->find('\0');
+    if (!Holds(offset, kMaxName + 1) && !Load(offset, 1)) return std::nullopt;
+    const std::string_view name =
+        window_.substr(static_cast<std::size_t>(offset - start_), kMaxName + 1);
+    const std::size_t end = name.find('\0');
     if (end == std::string_view::npos) return std::nullopt;
-    return name->substr(0, end);
+    return name.substr(0, end);
   }
 
  private:
@@ -49,23 +49,18 @@ class Bytes {
   static constexpr std::size_t kWindow = 64 * 1024;
   static constexpr std::uint64_t kAlignment = 4096;
 
-  // `count` bytes at `offset`, nothing when they pass the end of the source (or of a file that
-  // shrank since its length was taken).
-  std::optional<std::string_view> Range(std::uint64_t offset, std::size_t count) {
-    if (!Holds(offset, count)) {
-      start_ = offset - offset % kAlignment;
-      window_ = source_.Read(start_, kWindow);
-      if (!Holds(offset, count)) return std::nullopt;
-    }
-    return window_.substr(static_cast<std::size_t>(offset - start_), count);
-  }
-
   bool Holds(std::uint64_t offset, std::size_t count) const {
     return offset >= start_ && offset - start_ + count <= window_.size();
   }
 
+  // Moves the window to `offset`; false when the `count` bytes there pass the source's end.
+  bool Load(std::uint64_t offset, std::size_t count) {
+    start_ = offset - offset % kAlignment;
+    window_ = source_.Read(start_, kWindow);
+    return Holds(offset, count);
+  }
+
   ByteSource& source_;
-  const std::uint64_t length_;
   std::uint64_t start_ = 0;
   std::string_view window_;
 };

@@ -92,10 +92,9 @@ class FakeFileSystem final : public FileSystem {
       files_.Existing(path);
       path_ = path;
     }
-    std::uint64_t Length() const override { return files_.LengthOf(path_); }
     std::string_view Read(std::uint64_t offset, std::size_t count) override {
       const std::string& stored = files_.Existing(path_);
-      const std::uint64_t length = Length();
+      const std::uint64_t length = files_.LengthOf(path_);
       bytes_.assign(offset < length ? std::min<std::uint64_t>(count, length - offset) : 0, '\0');
       if (offset < stored.size())
         stored.copy(bytes_.data(), std::min<std::size_t>(bytes_.size(), stored.size() - offset),

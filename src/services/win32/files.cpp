@@ -151,43 +151,55 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
 namespace {
 
 // Reads at any offset of the open file, through an OVERLAPPED offset, so that the file's own
-// position never matters and offsets beyond 4 GiB reach as far as the 32-bit build's.
+// position never matters and offsets beyond 4 GiB reach as far as the 32-bit build's. Each read
+// takes at least kAhead bytes, and a read within what the last one took is answered from memory:
+// a look at a file's first bytes and the PE reader's first window are then one read.
 class Win32FileReader final : public FileReader {
  public:
   void Open(const std::string& path) override {
+    have_ = 0;
+    at_end_ = false;
     file_.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) ThrowLastError();
-    LARGE_INTEGER length{};
-    if (!::GetFileSizeEx(file_.get(), &length)) ThrowLastError();
-    length_ = static_cast<std::uint64_t>(length.QuadPart);
   }
-  std::uint64_t Length() const override { return length_; }
-  // A read that gives less than was asked for has met the end.
   std::string_view Read(std::uint64_t offset, std::size_t count) override {
-    bytes_.resize(count);
-    std::size_t have = 0;
-    while (have < count) {
-      const DWORD ask = static_cast<DWORD>(std::min(count - have, kPiece));
-      const std::uint64_t at = offset + have;
+    const bool held = offset >= offset_ && offset - offset_ <= have_ &&
+                      (offset - offset_ + count <= have_ || at_end_);
+    if (!held) Fill(offset, std::max(count, kAhead));
+    const std::size_t from = static_cast<std::size_t>(offset - offset_);
+    return std::string_view(bytes_.data() + from, std::min(count, have_ - from));
+  }
+
+ private:
+  static constexpr std::size_t kAhead = 64 * 1024;
+
+  // A read that gives less than was asked for has met the end.
+  void Fill(std::uint64_t offset, std::size_t count) {
+    offset_ = offset;
+    have_ = 0;
+    at_end_ = false;
+    if (bytes_.size() < count) bytes_.resize(count);
+    while (have_ < count && !at_end_) {
+      const DWORD ask = static_cast<DWORD>(std::min(count - have_, kPiece));
+      const std::uint64_t at = offset + have_;
       OVERLAPPED where{};
       where.Offset = static_cast<DWORD>(at);
       where.OffsetHigh = static_cast<DWORD>(at >> 32);
       DWORD read = 0;
-      if (!::ReadFile(file_.get(), bytes_.data() + have, ask, &read, &where)) {
-        if (::GetLastError() == ERROR_HANDLE_EOF) break;
+      if (!::ReadFile(file_.get(), bytes_.data() + have_, ask, &read, &where) &&
+          ::GetLastError() != ERROR_HANDLE_EOF)
         ThrowLastError();
-      }
-      have += read;
-      if (read < ask) break;
+      have_ += read;
+      at_end_ = read < ask;
     }
-    return std::string_view(bytes_).substr(0, have);
   }
 
- private:
   UniqueFile file_;
-  std::uint64_t length_ = 0;
   std::string bytes_;  // the memory of every read, used again
+  std::uint64_t offset_ = 0;
+  std::size_t have_ = 0;  // the bytes from offset_ that the last read took
+  bool at_end_ = false;   // the last read met the file's end
 };
 
 }  // namespace
