@@ -45,8 +45,8 @@ struct Found {
   std::vector<Unread> unread;
 };
 
-// Every image and type library below `folder`, whatever its name, sorted by path without regard
-// to case, and every file and folder that could not be read, in the order met. Folders that are
+// Every image and type library below `folder`, whatever its name, and every file and folder that
+// could not be read, each sorted by path without regard to case. Folders that are
 // reparse points are left alone: a link back up would never end.
 Found FindImages(FileSystem& files, const std::string& folder) {
   std::vector<std::pair<std::string, Image>> found;
@@ -81,6 +81,9 @@ Found FindImages(FileSystem& files, const std::string& folder) {
   }
   std::sort(found.begin(), found.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::sort(unread.begin(), unread.end(), [](const Unread& a, const Unread& b) {
+    return AsciiLower(a.path) < AsciiLower(b.path);
+  });
   Found result;
   result.images.reserve(found.size());
   for (auto& [key, image] : found) result.images.push_back(std::move(image));

@@ -32,7 +32,7 @@ struct Unread {
 struct ScannedInfoFile {
   std::string text;            // the info file, every line ended with CR LF
   std::size_t left_out = 0;    // the images that did not fit into an info file's lines
-  std::vector<Unread> unread;  // full paths, in the order met; each named on standard error
+  std::vector<Unread> unread;  // full paths, sorted; each named on standard error
 };
 
 // `folder` is a full path without a trailing backslash.

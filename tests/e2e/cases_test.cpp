@@ -1,14 +1,15 @@
 // Runs every tests/e2e/cases/*.case through the real tarninfoc.exe, and the cases marked [window]
 // through the real tarninfo.exe too; docs/TESTING.md describes the format.
+#include <windows.h>
+
+#include <winioctl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
-
-#include <windows.h>
-#include <winioctl.h>
 
 #include "e2e/driver.h"
 
@@ -101,6 +102,27 @@ void SetLocalTime(const std::string& path, const std::string& time) {
   ::CloseHandle(file);
 }
 
+// The path in UTF-16, each {uHHHH} the character of that code: a name the ANSI functions cannot
+// write, as a name outside the system's code page.
+std::wstring Wide(const std::string& path) {
+  static const std::regex kCode(R"(\{u([0-9A-Fa-f]{4})\})");
+  std::wstring wide;
+  auto widen = [&](const std::string& text) {
+    std::wstring part(text.size() + 1, L'\0');
+    part.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), part.data(),
+                              static_cast<int>(part.size()))));
+    wide += part;
+  };
+  std::string rest = path;
+  for (std::smatch m; std::regex_search(rest, m, kCode); rest = m.suffix().str()) {
+    widen(m.prefix().str());
+    wide += static_cast<wchar_t>(std::stoi(m[1].str(), nullptr, 16));
+  }
+  widen(rest);
+  return wide;
+}
+
 // Lengthens the file with zeros to `length` bytes ("3G": K, M and G count in 1024s), which take
 // no disk: the rest of the file is a hole, as in a sparse file.
 void Lengthen(const std::string& path, const std::string& length) {
@@ -136,7 +158,7 @@ struct Laid {
         EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
       } else if (from != std::string::npos) {
         const std::string source = Expand(line.substr(from + 3, to - from - 3), values);
-        EXPECT_TRUE(::CopyFileA(source.c_str(), path.c_str(), FALSE)) << line;
+        EXPECT_TRUE(::CopyFileW(Wide(source).c_str(), Wide(path).c_str(), FALSE)) << line;
         if (to != std::string::npos) Lengthen(path, line.substr(to + 3));
       } else {
         WriteFile(path, eq == std::string::npos ? "" : Unescape(line.substr(eq + 3)));
