@@ -155,7 +155,7 @@ struct Laid {
       const std::size_t to = from == std::string::npos ? from : line.find(" ~ ", from);
       const std::string path = sandbox.Path(line.substr(0, std::min({at, eq, from})));
       if (line.back() == '/') {
-        EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
+        EXPECT_TRUE(::CreateDirectoryW(Wide(path.substr(0, path.size() - 1)).c_str(), nullptr));
       } else if (from != std::string::npos) {
         const std::string source = Expand(line.substr(from + 3, to - from - 3), values);
         EXPECT_TRUE(::CopyFileW(Wide(source).c_str(), Wide(path).c_str(), FALSE)) << line;

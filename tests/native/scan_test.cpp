@@ -1,6 +1,6 @@
 // /scan of a folder larger than an info file can hold: the images give way to the other lines, and
 // a last comment says how many were left out; the loader then takes the whole file. An image of
-// gigabytes costs no more than a small one, and what cannot be read is named.
+// gigabytes costs no more than a small one.
 #include "console/scan.h"
 
 #include <gtest/gtest.h>
@@ -107,32 +107,6 @@ TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\setup.exe", "File=C:\\Runtime\\tarnrt.dll"}));
   EXPECT_LT(rig.files.bytes_read, 1u << 20);
-}
-
-// A file the system refuses and a folder it cannot list are named, in the info file and for
-// standard error, and counted last; a file that is read and is no image stays silent.
-TEST(Scan, NamesTheFilesAndFoldersItCannotRead) {
-  testing::Rig rig;
-  rig.files.files["C:\\App\\a.dll"] = EmptyImage();
-  rig.files.files["C:\\App\\b.dll"] = EmptyImage();
-  rig.files.files["C:\\App\\readme.txt"] = "MZ, but no image";
-  rig.files.refuse["C:\\App\\b.dll"] = "Access denied.";
-  rig.files.folders.insert("C:\\App\\Sub");
-  rig.files.refuse["C:\\App\\Sub"] = "The filename or extension is too long.";
-  testing::FakeClassRegistry classes;
-  const DllSearch search;
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
-  const console::ScannedInfoFile scanned = console::ScanFolder(machine, "C:\\App");
-  const testing::Lines lines = LinesOf(scanned.text);
-  EXPECT_EQ(lines,
-            (testing::Lines{
-                lines.at(0), "AppName=App", "InstallFolder=C:\\App", "File=%InstallFolder%\\a.dll",
-                "; Not read: %InstallFolder%\\b.dll: Access denied.",
-                "; Not read: %InstallFolder%\\Sub: The filename or extension is too long.",
-                "; Files and folders not read: 2"}));
-  ASSERT_EQ(scanned.unread.size(), 2u);
-  EXPECT_EQ(scanned.unread[0].path, "C:\\App\\b.dll");
-  EXPECT_EQ(scanned.unread[1].path, "C:\\App\\Sub");
 }
 
 }  // namespace
