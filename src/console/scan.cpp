@@ -17,10 +17,6 @@
 namespace tarn::console {
 namespace {
 
-// Enough of a file to tell an image or a type library by its header; an image is then read whole,
-// as its export and import tables may lie anywhere in it.
-constexpr std::size_t kStartBytes = 4096;
-
 // `path` lies below `folder`.
 bool Inside(std::string_view path, std::string_view folder) {
   return path.size() > folder.size() && path[folder.size()] == '\\' &&
@@ -33,54 +29,78 @@ struct Image {
   std::vector<std::string> imports;
 };
 
-// A file that cannot be read is no image the scan can describe. `bytes` is the memory that every
-// file is read into.
-std::optional<Image> ReadImage(FileSystem& files, const std::string& path, std::string& bytes) {
-  try {
-    files.ReadStart(
-        path, kStartBytes, [](std::string_view start) { return start.starts_with("MZ"); }, bytes);
-    if (IsTypeLibrary(bytes)) return Image{};
-    std::optional<PeImage> pe = ReadPeImage(bytes);
-    if (!pe) return std::nullopt;
-    return Image{{}, pe->self_registering, std::move(pe->imports)};
-  } catch (const Failure&) {
-    return std::nullopt;
-  }
+// The file open in `reader` as an image or a type library; nothing when it is neither. Throws
+// when it cannot be read. Its first bytes tell most files that are neither without more reads.
+std::optional<Image> ReadImage(FileReader& reader) {
+  const std::string_view start = reader.Read(0, 4);
+  if (IsTypeLibrary(start)) return Image{};
+  if (!start.starts_with("MZ")) return std::nullopt;
+  std::optional<PeImage> pe = ReadPeImage(reader);
+  if (!pe) return std::nullopt;
+  return Image{{}, pe->self_registering, std::move(pe->imports)};
 }
 
-// Every image and type library below `folder`, whatever its name, sorted by path without regard
-// to case. Folders that are reparse points are left alone: a link back up would never end.
-std::vector<Image> FindImages(FileSystem& files, const std::string& folder) {
+struct Found {
+  std::vector<Image> images;
+  std::vector<Unread> unread;
+};
+
+// Every image and type library below `folder`, whatever its name, and every file and folder that
+// could not be read, each sorted by path without regard to case. Folders that are
+// reparse points are left alone: a link back up would never end.
+Found FindImages(FileSystem& files, const std::string& folder) {
   std::vector<std::pair<std::string, Image>> found;
+  std::vector<Unread> unread;
   std::vector<std::string> pending{""};
-  std::string bytes;
+  const std::unique_ptr<FileReader> reader = files.NewReader();
   while (!pending.empty()) {
     const std::string relative = std::move(pending.back());
     pending.pop_back();
-    for (const DirectoryEntry& entry : files.List(CombinePath(folder, relative))) {
+    std::vector<DirectoryEntry> entries;
+    try {
+      entries = files.List(CombinePath(folder, relative));
+    } catch (const Failure& failure) {
+      unread.push_back({relative, failure.what()});
+    }
+    for (const DirectoryEntry& entry : entries) {
       std::string path = CombinePath(relative, entry.name);
       if (entry.attributes & kDirectoryAttribute) {
         if (!(entry.attributes & kReparsePointAttribute)) pending.push_back(std::move(path));
         continue;
       }
-      if (std::optional<Image> image = ReadImage(files, CombinePath(folder, path), bytes)) {
-        image->relative = std::move(path);
-        found.emplace_back(AsciiLower(image->relative), std::move(*image));
+      try {
+        reader->Open(CombinePath(folder, path));
+        if (std::optional<Image> image = ReadImage(*reader)) {
+          image->relative = std::move(path);
+          found.emplace_back(AsciiLower(image->relative), std::move(*image));
+        }
+      } catch (const Failure& failure) {
+        unread.push_back({std::move(path), failure.what()});
       }
     }
   }
   std::sort(found.begin(), found.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<Image> images;
-  images.reserve(found.size());
-  for (auto& [key, image] : found) images.push_back(std::move(image));
-  return images;
+  std::sort(unread.begin(), unread.end(), [](const Unread& a, const Unread& b) {
+    return AsciiLower(a.path) < AsciiLower(b.path);
+  });
+  Found result;
+  result.images.reserve(found.size());
+  for (auto& [key, image] : found) result.images.push_back(std::move(image));
+  result.unread = std::move(unread);
+  return result;
 }
 
 // The product name of the largest .exe at the folder's top level, else the folder's name.
+// A folder that cannot be listed is named by the scan of the images.
 std::string AppName(FileSystem& files, const std::string& folder) {
   std::optional<DirectoryEntry> largest;
-  for (DirectoryEntry& entry : files.List(folder)) {
+  std::vector<DirectoryEntry> entries;
+  try {
+    entries = files.List(folder);
+  } catch (const Failure&) {
+  }
+  for (DirectoryEntry& entry : entries) {
     const bool exe =
         !(entry.attributes & kDirectoryAttribute) && entry.name.size() > 4 &&
         EqualNoCase(std::string_view(entry.name).substr(entry.name.size() - 4), ".exe");
@@ -175,7 +195,8 @@ class FolderVariables {
 }  // namespace
 
 ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
-  const std::vector<Image> images = FindImages(machine.files, folder);
+  Found found = FindImages(machine.files, folder);
+  const std::vector<Image>& images = found.images;
   const std::vector<std::string> runtimes = Runtimes(machine, folder, images);
   const std::vector<std::string> objects = ObjectsServedFrom(machine, folder);
   const FolderVariables variables(machine.shell, machine.reporter);
@@ -192,24 +213,41 @@ ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
   item(text::kTypeAppName, AppName(machine.files, folder));
   item(text::kTypeInstallFolder, variables.Write(folder));
 
-  // The images give way when the lines do not fit, and one more line says how many.
+  // The images give way when the lines do not fit, and one more line says how many; when even
+  // the names of the files not read do not fit, they give way too, as their count is kept.
   constexpr std::size_t kLimit = kMaxItemLines;
-  const std::size_t others = 3 + runtimes.size() + objects.size();
-  std::size_t kept = images.size();
-  if (others + images.size() > kLimit) {
-    kept = kLimit - 1 - std::min(others, kLimit - 1);
+  const std::size_t fixed = 3 + runtimes.size() + objects.size() + (found.unread.empty() ? 0 : 1);
+  std::size_t named = found.unread.size(), kept = images.size();
+  if (fixed + named + kept > kLimit) {
+    const std::size_t room = kLimit - 1 - std::min(fixed, kLimit - 1);
+    named = std::min(named, room);
+    kept = room - named;
     scanned.left_out = images.size() - kept;
   }
-  const std::string install = MakeVariableToken(text::kVariableInstallFolder) + "\\";
+  const std::string install = MakeVariableToken(text::kVariableInstallFolder);
+  auto below = [&](const std::string& relative) {
+    return relative.empty() ? install : install + "\\" + relative;
+  };
   for (std::size_t i = 0; i < kept; ++i) {
     item(images[i].self_registering ? text::kTypeActiveXComponent : text::kTypeFile,
-         install + images[i].relative);
+         below(images[i].relative));
   }
   for (const std::string& runtime : runtimes) item(text::kTypeFile, variables.Write(runtime));
   for (const std::string& prog_id : objects) item(text::kTypeInstantiateObject, prog_id);
+  for (std::size_t i = 0; i < named; ++i) {
+    line(text::kScanNotReadComment, below(found.unread[i].path) +
+                                        std::string(text::kScanNotReadReason) +
+                                        found.unread[i].reason);
+  }
   if (scanned.left_out > 0)
     line(text::kScanLeftOutComment,
          std::to_string(scanned.left_out) + std::string(text::kScanLeftOut));
+  if (!found.unread.empty())
+    line(text::kScanNotReadCountComment, std::to_string(found.unread.size()));
+  for (Unread& unread : found.unread) {
+    unread.path = unread.path.empty() ? folder : CombinePath(folder, unread.path);
+    scanned.unread.push_back(std::move(unread));
+  }
   return scanned;
 }
 

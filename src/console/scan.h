@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "services/failure.h"
 #include "services/load_diagnosis.h"
@@ -22,9 +23,16 @@ struct ScanMachine {
   const DllSearch& search;
 };
 
+// A file or folder that the scan could not read, and the system's reason.
+struct Unread {
+  std::string path;
+  std::string reason;
+};
+
 struct ScannedInfoFile {
-  std::string text;          // the info file, every line ended with CR LF
-  std::size_t left_out = 0;  // the images that did not fit into an info file's lines
+  std::string text;            // the info file, every line ended with CR LF
+  std::size_t left_out = 0;    // the images that did not fit into an info file's lines
+  std::vector<Unread> unread;  // full paths, sorted; each named on standard error
 };
 
 // `folder` is a full path without a trailing backslash.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "services/ascii_case.h"
 #include "services/paths.h"
@@ -12,18 +13,20 @@ namespace {
 constexpr std::size_t kMaxName = 255;  // the longest file name Windows allows
 
 // Little-endian fields at offsets that the file itself gives: every read is checked against the
-// end, so a damaged file gives nothing rather than a read past the bytes.
+// end, so a damaged file gives nothing rather than a read past the bytes. The bytes come through a
+// window of the source that moves only when a read falls outside it, so the reader asks the source
+// for a few ranges of an image, never for the whole, whatever its length.
 class Bytes {
  public:
-  explicit Bytes(std::string_view bytes) : bytes_(bytes) {}
+  explicit Bytes(ByteSource& source) : source_(source) {}
 
-  std::optional<std::uint32_t> Read(std::uint64_t offset, int size) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < static_cast<std::uint64_t>(size)) {
-      return std::nullopt;
-    }
+  std::optional<std::uint32_t> Read(std::uint64_t offset, int size) {
+    const std::size_t count = static_cast<std::size_t>(size);
+    if (!Holds(offset, count) && !Load(offset, count)) return std::nullopt;
+    const std::string_view bytes = window_.substr(static_cast<std::size_t>(offset - start_), count);
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i) {
-      value = (value << 8) | static_cast<unsigned char>(bytes_[offset + i]);
+      value = (value << 8) | static_cast<unsigned char>(bytes[i]);
     }
     return value;
   }
@@ -31,16 +34,35 @@ class Bytes {
   // The zero-ended name at `offset`, or nothing when it runs to the end or is longer than any
   // file name: a damaged table whose entries all point at one long run of bytes would otherwise
   // copy that run once for each entry.
-  std::optional<std::string_view> Name(std::uint64_t offset) const {
-    if (offset >= bytes_.size()) return std::nullopt;
-    const std::string_view name = bytes_.substr(offset, kMaxName + 1);
+  std::optional<std::string_view> Name(std::uint64_t offset) {
+    if (!Holds(offset, kMaxName + 1) && !Load(offset, 1)) return std::nullopt;
+    const std::string_view name =
+        window_.substr(static_cast<std::size_t>(offset - start_), kMaxName + 1);
     const std::size_t end = name.find('\0');
     if (end == std::string_view::npos) return std::nullopt;
     return name.substr(0, end);
   }
 
  private:
-  std::string_view bytes_;
+  // The window's length, and the boundary its start keeps to; every range asked for is shorter
+  // than the rest of a window begun at that boundary.
+  static constexpr std::size_t kWindow = 64 * 1024;
+  static constexpr std::uint64_t kAlignment = 4096;
+
+  bool Holds(std::uint64_t offset, std::size_t count) const {
+    return offset >= start_ && offset - start_ + count <= window_.size();
+  }
+
+  // Moves the window to `offset`; false when the `count` bytes there pass the source's end.
+  bool Load(std::uint64_t offset, std::size_t count) {
+    start_ = offset - offset % kAlignment;
+    window_ = source_.Read(start_, kWindow);
+    return Holds(offset, count);
+  }
+
+  ByteSource& source_;
+  std::uint64_t start_ = 0;
+  std::string_view window_;
 };
 
 struct Section {
@@ -74,7 +96,7 @@ std::optional<std::uint64_t> FileOffset(const std::vector<Section>& sections,
 
 // Whether the export directory at `address` names `wanted`; nothing when the directory does not
 // hold together.
-std::optional<bool> ExportsName(const Bytes& file, const std::vector<Section>& sections,
+std::optional<bool> ExportsName(Bytes& file, const std::vector<Section>& sections,
                                 std::uint32_t address, std::string_view wanted) {
   std::optional<std::uint64_t> directory = FileOffset(sections, address);
   if (!directory) return std::nullopt;
@@ -109,7 +131,7 @@ bool IsFile(FileSystem& files, const std::string& path) {
   return attributes && (*attributes & kDirectoryAttribute) == 0;
 }
 
-std::optional<PeImage> ReadPeImage(std::string_view bytes) {
+std::optional<PeImage> ReadPeImage(ByteSource& bytes) {
   Bytes file(bytes);
   if (file.Read(0, 2) != 0x5a4d) return std::nullopt;  // "MZ"
   std::optional<std::uint32_t> nt = file.Read(0x3c, 4);
@@ -169,9 +191,9 @@ std::optional<PeImage> ReadPeImage(std::string_view bytes) {
   return image;
 }
 
-bool IsTypeLibrary(std::string_view bytes) {
+bool IsTypeLibrary(std::string_view start) {
   // The two formats of type library: the 32-bit one ("MSFT") and the older structured one.
-  return bytes.starts_with("MSFT") || bytes.starts_with("SLTG");
+  return start.starts_with("MSFT") || start.starts_with("SLTG");
 }
 
 std::string MachineName(std::uint16_t machine) {
@@ -227,7 +249,9 @@ LoadDiagnosis Diagnose(FileSystem& files, const std::string& path,
   LoadDiagnosis diagnosis;
   std::optional<PeImage> image;
   try {
-    image = ReadPeImage(files.ReadAll(path));
+    std::unique_ptr<FileReader> reader = files.NewReader();
+    reader->Open(path);
+    image = ReadPeImage(*reader);
   } catch (const Failure&) {
   }
   if (!image) return diagnosis;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "services/byte_source.h"
 #include "services/diagnostics.h"
 #include "services/platform.h"
 
@@ -26,11 +27,13 @@ struct PeImage {
   bool self_registering = false;
 };
 
-// Nothing when the bytes are not a PE image whose headers hold together.
-std::optional<PeImage> ReadPeImage(std::string_view bytes);
+// Nothing when the bytes are not a PE image whose headers hold together. Only the headers and the
+// ranges of the import and export tables are read, through a window of at most 64 KB; throws what
+// the source throws.
+std::optional<PeImage> ReadPeImage(ByteSource& bytes);
 
-// The bytes begin as a type library file does.
-bool IsTypeLibrary(std::string_view bytes);
+// A file's first bytes (four are enough) begin as a type library file does.
+bool IsTypeLibrary(std::string_view start);
 
 // "x86", "x64", "arm64", else the machine word as 0x and four hexadecimal digits.
 std::string MachineName(std::uint16_t machine);

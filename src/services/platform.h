@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "services/byte_source.h"
 #include "services/failure.h"
 
 namespace tarn {
@@ -41,6 +42,16 @@ struct DirectoryEntry {
   std::uint64_t length = 0;
 };
 
+// One file at a time, open for reads of its parts: a scan of thousands of files opens each once
+// and reads them all into the same memory.
+class FileReader : public ByteSource {
+ public:
+  virtual ~FileReader() = default;
+  // Opens the file at `path` for reading, sharing it with readers and writers, after closing the
+  // one open before; throws when it cannot be opened.
+  virtual void Open(const std::string& path) = 0;
+};
+
 class FileSystem {
  public:
   // The attribute word of a path, or nothing when the query fails for any reason.
@@ -55,14 +66,10 @@ class FileSystem {
   // The fixed record of a file's version resource, read into a zeroed record that the copy never
   // writes past; nothing when the file has no version information (missing, unreadable, none).
   virtual std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) = 0;
-  // The entries of a folder, without "." and ".."; none when it cannot be listed.
+  // The entries of a folder, without "." and ".."; throws when it cannot be listed.
   virtual std::vector<DirectoryEntry> List(const std::string& folder) = 0;
-  // The first `count` bytes of a file, fewer when it is shorter, into `bytes`; then the rest of
-  // the file too when `whole` says so of those. One opening of the file serves both, and the
-  // memory of `bytes` is used again: a scan of thousands of files pays for neither twice.
-  virtual void ReadStart(const std::string& path, std::size_t count,
-                         const std::function<bool(std::string_view)>& whole,
-                         std::string& bytes) = 0;
+  // A reader with no file open yet.
+  virtual std::unique_ptr<FileReader> NewReader() = 0;
   // The product name of a file's version resource, in its first language; nothing when there is
   // none.
   virtual std::optional<std::string> ProductName(const std::string& path) = 0;

@@ -187,6 +187,13 @@ inline constexpr std::string_view kScanLeftOutComment = "; ";
 inline constexpr std::string_view kScanLeftOut =
     " images left out: an info file holds at most 32767 lines";
 inline constexpr std::string_view kScanLeftOutError = "tarninfoc: ";
+// A file or folder below the scanned folder that could not be read (locked, refused, a name
+// outside the code page, a path too long): a comment line each, a last comment with the count,
+// and a line each on standard error with the full path.
+inline constexpr std::string_view kScanNotReadComment = "; Not read: ";
+inline constexpr std::string_view kScanNotReadReason = ": ";
+inline constexpr std::string_view kScanNotReadCountComment = "; Files and folders not read: ";
+inline constexpr std::string_view kScanNotReadError = "tarninfoc: not read: ";
 // Product names in version resources that name the operating system, in lower case without
 // marks: Windows' own, and Wine's own DLLs, which stand in for them under Wine.
 inline constexpr std::string_view kWindowsProduct = "microsoft windows operating system";

@@ -231,6 +231,10 @@ int Scan(const std::string& path, OutFile& out) {
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);
+  for (const console::Unread& unread : scanned.unread) {
+    WriteErrorLine(std::string(text::kScanNotReadError) + unread.path +
+                   std::string(text::kScanNotReadReason) + unread.reason);
+  }
   if (scanned.left_out > 0) {
     WriteErrorLine(std::string(text::kScanLeftOutError) + std::to_string(scanned.left_out) +
                    std::string(text::kScanLeftOut));

@@ -1,5 +1,9 @@
 // Runs every tests/e2e/cases/*.case through the real tarninfoc.exe, and the cases marked [window]
 // through the real tarninfo.exe too; docs/TESTING.md describes the format.
+#include <windows.h>
+
+#include <winioctl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -105,6 +109,45 @@ void SetLocalTime(const std::string& path, const std::string& time) {
   ::CloseHandle(file);
 }
 
+// The path in UTF-16, each {uHHHH} the character of that code: a name the ANSI functions cannot
+// write, as a name outside the system's code page.
+std::wstring Wide(const std::string& path) {
+  static const std::regex kCode(R"(\{u([0-9A-Fa-f]{4})\})");
+  std::wstring wide;
+  auto widen = [&](const std::string& text) {
+    std::wstring part(text.size() + 1, L'\0');
+    part.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), part.data(),
+                              static_cast<int>(part.size()))));
+    wide += part;
+  };
+  std::string rest = path;
+  for (std::smatch m; std::regex_search(rest, m, kCode); rest = m.suffix().str()) {
+    widen(m.prefix().str());
+    wide += static_cast<wchar_t>(std::stoi(m[1].str(), nullptr, 16));
+  }
+  widen(rest);
+  return wide;
+}
+
+// Lengthens the file with zeros to `length` bytes ("3G": K, M and G count in 1024s), which take
+// no disk: the rest of the file is a hole, as in a sparse file.
+void Lengthen(const std::string& path, const std::string& length) {
+  std::size_t digits = 0;
+  LARGE_INTEGER end{};
+  end.QuadPart = std::stoll(length, &digits);
+  if (digits < length.size()) {
+    const std::size_t unit = std::string_view("KMG").find(length[digits]);
+    ASSERT_TRUE(unit != std::string_view::npos && digits + 1 == length.size()) << length;
+    for (std::size_t i = 0; i <= unit; ++i) end.QuadPart *= 1024;
+  }
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD returned = 0;
+  ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  EXPECT_TRUE(::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file)) << path;
+  ::CloseHandle(file);
+}
+
 // A case's folder with its files, its info file and its locks, for one run.
 struct Laid {
   Laid(const std::string& name, Sections& c)
@@ -112,19 +155,22 @@ struct Laid {
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
-    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE;
-    // NAME an empty file.
+    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE,
+    // lengthened to LENGTH after " ~ LENGTH"; NAME an empty file.
     for (const std::string& line : c["files"]) {
       const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
+      const std::size_t to = from == std::string::npos ? from : line.find(" ~ ", from);
       const std::string path = sandbox.Path(Unescape(line.substr(0, std::min({at, eq, from}))));
-      if (line.back() == '/')
-        EXPECT_TRUE(::CreateDirectoryA(path.substr(0, path.size() - 1).c_str(), nullptr));
-      else if (from != std::string::npos)
-        EXPECT_TRUE(::CopyFileA(Expand(line.substr(from + 3), values).c_str(), path.c_str(), FALSE))
-            << line;
-      else
+      if (line.back() == '/') {
+        EXPECT_TRUE(::CreateDirectoryW(Wide(path.substr(0, path.size() - 1)).c_str(), nullptr));
+      } else if (from != std::string::npos) {
+        const std::string source = Expand(line.substr(from + 3, to - from - 3), values);
+        EXPECT_TRUE(::CopyFileW(Wide(source).c_str(), Wide(path).c_str(), FALSE)) << line;
+        if (to != std::string::npos) Lengthen(path, line.substr(to + 3));
+      } else {
         WriteFile(path,
                   eq == std::string::npos ? "" : Unescape(Expand(line.substr(eq + 3), values)));
+      }
       if (at != std::string::npos) SetLocalTime(path, line.substr(at + 3));
     }
     // Commands that set the machine up, such as a registry entry; each must succeed.
@@ -145,9 +191,13 @@ struct Laid {
       ::CloseHandle(started.hThread);
       ::CloseHandle(started.hProcess);
     }
-    for (const std::string& name : c["locked"]) {
-      locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    // NAME held open for reading, shared with readers only; NAME (unshared) shared with none.
+    for (std::string name : c["locked"]) {
+      const bool unshared = name.ends_with(" (unshared)");
+      if (unshared) name.resize(name.size() - 11);
+      locks.push_back(::CreateFileA(sandbox.Path(name).c_str(), GENERIC_READ,
+                                    unshared ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
       EXPECT_NE(locks.back(), INVALID_HANDLE_VALUE) << name;
     }
     std::string info;

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "services/load_diagnosis.h"
 #include "native/fakes.h"
+#include "services/load_diagnosis.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::optional<tarn::PeImage> whole = tarn::ReadPeImage(bytes);
+  tarn::MemoryBytes source(bytes);
+  const std::optional<tarn::PeImage> whole = tarn::ReadPeImage(source);
   // A name longer than any file name is no DLL's; taking it would copy it for every entry.
   if (whole && std::any_of(whole->imports.begin(), whole->imports.end(),
                            [](const std::string& name) { return name.size() > 255; }))
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t cut : {size / 2, size - size / 8, size - 1, size - 21, size - 200}) {
     if (cut >= size) continue;
     const std::vector<char> prefix(data, data + cut);
-    const std::optional<tarn::PeImage> read = tarn::ReadPeImage({prefix.data(), prefix.size()});
+    tarn::MemoryBytes cut_source({prefix.data(), prefix.size()});
+    const std::optional<tarn::PeImage> read = tarn::ReadPeImage(cut_source);
     if (!read) continue;
     if (!whole || read->machine != whole->machine || read->imports.size() > whole->imports.size() ||
         !std::equal(read->imports.begin(), read->imports.end(), whole->imports.begin()))

@@ -36,13 +36,19 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, LocalDateTime> times;         // modification times; others get kFileTime
   std::map<std::string, FixedFileInfo> versions;      // files with version information
   std::map<std::string, std::string> refuse_version;  // path -> the version query's failure
+  // path -> the length of a file of which only the first bytes are kept; the rest reads as zeros
+  std::map<std::string, std::uint64_t> lengths;
+  std::uint64_t bytes_read = 0;  // by the readers
   static constexpr LocalDateTime kFileTime{2025, 3, 4, 10, 20, 30};
 
   std::optional<std::uint32_t> Attributes(const std::string& path) override {
     if (folders.count(path)) return kDirectoryAttribute;
     return files.count(path) ? std::optional(32u) : std::nullopt;
   }
-  std::uint64_t Length(const std::string& path) override { return Existing(path).size(); }
+  std::uint64_t Length(const std::string& path) override {
+    Existing(path);
+    return LengthOf(path);
+  }
   void Delete(const std::string& path) override {
     Existing(path);
     files.erase(path);
@@ -63,24 +69,48 @@ class FakeFileSystem final : public FileSystem {
   }
   // The files and folders directly inside `folder`.
   std::vector<DirectoryEntry> List(const std::string& folder) override {
+    Check(folder);
     std::vector<DirectoryEntry> entries;
     const std::string prefix = folder + "\\";
-    auto add = [&](const std::string& path, std::uint32_t attributes, std::size_t length) {
+    auto add = [&](const std::string& path, std::uint32_t attributes, std::uint64_t length) {
       if (path.starts_with(prefix) && path.find('\\', prefix.size()) == std::string::npos)
         entries.push_back({path.substr(prefix.size()), attributes, length});
     };
-    for (const auto& [path, bytes] : files) add(path, 32, bytes.size());
+    for (const auto& [path, bytes] : files) add(path, 32, LengthOf(path));
     for (const std::string& path : folders) add(path, kDirectoryAttribute, 0);
     return entries;
   }
-  void ReadStart(const std::string& path, std::size_t count,
-                 const std::function<bool(std::string_view)>& whole, std::string& bytes) override {
-    bytes = Existing(path).substr(0, count);
-    if (whole(bytes)) bytes = Existing(path);
-  }
+  std::unique_ptr<FileReader> NewReader() override { return std::make_unique<Reader>(*this); }
   std::optional<std::string> ProductName(const std::string&) override { return std::nullopt; }
 
  private:
+  // Reads of a file's parts, zeros past its stored bytes, each byte counted.
+  class Reader final : public FileReader {
+   public:
+    explicit Reader(FakeFileSystem& files) : files_(files) {}
+    void Open(const std::string& path) override {
+      files_.Existing(path);
+      path_ = path;
+    }
+    std::string_view Read(std::uint64_t offset, std::size_t count) override {
+      const std::string& stored = files_.Existing(path_);
+      const std::uint64_t length = files_.LengthOf(path_);
+      bytes_.assign(offset < length ? std::min<std::uint64_t>(count, length - offset) : 0, '\0');
+      if (offset < stored.size())
+        stored.copy(bytes_.data(), std::min<std::size_t>(bytes_.size(), stored.size() - offset),
+                    offset);
+      files_.bytes_read += bytes_.size();
+      return bytes_;
+    }
+
+   private:
+    FakeFileSystem& files_;
+    std::string path_, bytes_;
+  };
+
+  std::uint64_t LengthOf(const std::string& path) const {
+    return lengths.count(path) ? lengths.at(path) : files.at(path).size();
+  }
   void Check(const std::string& path) {
     if (refuse.count(path)) Raise(refuse.at(path));
   }

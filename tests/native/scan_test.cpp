@@ -1,5 +1,6 @@
 // /scan of a folder larger than an info file can hold: the images give way to the other lines, and
-// a last comment says how many were left out; the loader then takes the whole file.
+// a last comment says how many were left out; the loader then takes the whole file. An image of
+// gigabytes costs no more than a small one.
 #include "console/scan.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,35 @@ std::string EmptyImage() {
   return bytes;
 }
 
+// An image that imports one DLL, its import table in a section of its own after the headers.
+std::string ImportingImage(std::string_view dll) {
+  const std::size_t section = 0x58 + 0xf0, raw = 0x200;
+  std::string bytes = EmptyImage();
+  bytes.resize(raw + 0x100, '\0');
+  auto put = [&](std::size_t at, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  put(0x46, 1, 2);                  // one section
+  put(0x58 + 112 + 8, 0x1000, 4);   // the import directory's address
+  put(section + 8, 0x1000, 4);      // the section: its size in memory
+  put(section + 12, 0x1000, 4);     // its address
+  put(section + 16, 0x100, 4);      // its size in the file
+  put(section + 20, raw, 4);        // where it lies in the file
+  put(raw + 12, 0x1000 + 0x40, 4);  // the first descriptor's name; the second is all zeros
+  put(raw + 16, 0x1000 + 0x80, 4);  // its thunks
+  bytes.replace(raw + 0x40, dll.size(), dll);
+  return bytes;
+}
+
+// The CR LF lines of a scan.
+testing::Lines LinesOf(const std::string& text) {
+  testing::Lines lines;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+       start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
 // The scan's lines of a folder of `images` images whose one class is served from inside it, and
 // what the scan says it left out.
 std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
@@ -40,11 +70,7 @@ std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
   console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, "C:\\App");
   rig.files.files["C:\\scanned.tarninfo"] = scanned.text;
-  testing::Lines lines;
-  for (std::size_t start = 0, end; (end = scanned.text.find("\r\n", start)) != std::string::npos;
-       start = end + 2)
-    lines.push_back(scanned.text.substr(start, end - start));
-  return {lines, scanned.left_out};
+  return {LinesOf(scanned.text), scanned.left_out};
 }
 
 TEST(Scan, KeepsToTheLinesOfAnInfoFileAndSaysHowManyImagesItLeftOut) {
@@ -64,6 +90,23 @@ TEST(Scan, KeepsToTheLinesOfAnInfoFileAndSaysHowManyImagesItLeftOut) {
     EXPECT_EQ(rig.view.items.lines.size(), lines.size()) << images;
     EXPECT_TRUE(rig.desktop.boxes.empty()) << "the loader cut the file: " << rig.desktop.boxes[0];
   }
+}
+
+// A 3 GB installer, as a 32-bit build meets it: only its headers and its import table are read,
+// and it is written like any other image.
+TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
+  testing::Rig rig;
+  rig.files.files["C:\\App\\setup.exe"] = ImportingImage("tarnrt.dll");
+  rig.files.lengths["C:\\App\\setup.exe"] = std::uint64_t{3} << 30;
+  rig.files.files["C:\\Runtime\\tarnrt.dll"] = "";
+  testing::FakeClassRegistry classes;
+  const DllSearch search{{}, {"C:\\Runtime"}};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
+  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  EXPECT_EQ(lines,
+            (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
+                            "File=%InstallFolder%\\setup.exe", "File=C:\\Runtime\\tarnrt.dll"}));
+  EXPECT_LT(rig.files.bytes_read, 1u << 20);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "services/load_diagnosis.h"
 #include "services/paths.h"
@@ -85,10 +86,12 @@ LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
   // A 32-bit process reaches the 64-bit system folder only by this name.
   if (!folders.windows.empty()) tools.push_back(folders.windows + "\\Sysnative\\regsvr32.exe");
   std::vector<std::uint16_t> machines;
+  std::unique_ptr<FileReader> reader = files_.NewReader();
   for (const std::string& tool : tools) {
     if (tool.empty() || !IsFile(files_, tool)) continue;
     try {
-      std::optional<PeImage> image = ReadPeImage(files_.ReadAll(tool));
+      reader->Open(tool);
+      std::optional<PeImage> image = ReadPeImage(*reader);
       if (image && std::find(machines.begin(), machines.end(), image->machine) == machines.end())
         machines.push_back(image->machine);
     } catch (const Failure&) {

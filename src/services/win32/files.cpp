@@ -133,7 +133,11 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
   std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA found;
   HANDLE find = ::FindFirstFileA(CombinePath(folder, "*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  if (find == INVALID_HANDLE_VALUE) {
+    // A drive's root may hold nothing at all, not even "." and "..".
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return entries;
+    ThrowLastError();
+  }
   do {
     const std::string_view name = found.cFileName;
     if (name == "." || name == "..") continue;
@@ -144,33 +148,64 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& folder) {
   return entries;
 }
 
-void Win32FileSystem::ReadStart(const std::string& path, std::size_t count,
-                                const std::function<bool(std::string_view)>& whole,
-                                std::string& bytes) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) ThrowLastError();
-  bytes.clear();
-  // A read that gives less than was asked for has met the end.
-  auto read_to = [&](std::size_t end) {
-    while (bytes.size() < end) {
-      const std::size_t have = bytes.size();
-      const std::size_t ask = std::min(end - have, kPiece);
-      bytes.resize(have + ask);
-      DWORD read = 0;
-      if (!::ReadFile(file.get(), bytes.data() + have, static_cast<DWORD>(ask), &read, nullptr))
-        ThrowLastError();
-      bytes.resize(have + read);
-      if (read < ask) return false;
-    }
-    return true;
-  };
-  if (!read_to(count) || !whole(bytes)) return;
-  LARGE_INTEGER length{};
-  if (!::GetFileSizeEx(file.get(), &length)) ThrowLastError();
-  // One more byte than the length, so that the end is met even when the file has grown.
-  while (read_to(std::max<std::size_t>(bytes.size(), length.QuadPart) + 1)) {
+namespace {
+
+// Reads at any offset of the open file, through an OVERLAPPED offset, so that the file's own
+// position never matters and offsets beyond 4 GiB reach as far as the 32-bit build's. Each read
+// takes at least kAhead bytes, and a read within what the last one took is answered from memory:
+// a look at a file's first bytes and the PE reader's first window are then one read.
+class Win32FileReader final : public FileReader {
+ public:
+  void Open(const std::string& path) override {
+    have_ = 0;
+    at_end_ = false;
+    file_.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) ThrowLastError();
   }
+  std::string_view Read(std::uint64_t offset, std::size_t count) override {
+    const bool held = offset >= offset_ && offset - offset_ <= have_ &&
+                      (offset - offset_ + count <= have_ || at_end_);
+    if (!held) Fill(offset, std::max(count, kAhead));
+    const std::size_t from = static_cast<std::size_t>(offset - offset_);
+    return std::string_view(bytes_.data() + from, std::min(count, have_ - from));
+  }
+
+ private:
+  static constexpr std::size_t kAhead = 64 * 1024;
+
+  // A read that gives less than was asked for has met the end.
+  void Fill(std::uint64_t offset, std::size_t count) {
+    offset_ = offset;
+    have_ = 0;
+    at_end_ = false;
+    if (bytes_.size() < count) bytes_.resize(count);
+    while (have_ < count && !at_end_) {
+      const DWORD ask = static_cast<DWORD>(std::min(count - have_, kPiece));
+      const std::uint64_t at = offset + have_;
+      OVERLAPPED where{};
+      where.Offset = static_cast<DWORD>(at);
+      where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD read = 0;
+      if (!::ReadFile(file_.get(), bytes_.data() + have_, ask, &read, &where) &&
+          ::GetLastError() != ERROR_HANDLE_EOF)
+        ThrowLastError();
+      have_ += read;
+      at_end_ = read < ask;
+    }
+  }
+
+  UniqueFile file_;
+  std::string bytes_;  // the memory of every read, used again
+  std::uint64_t offset_ = 0;
+  std::size_t have_ = 0;  // the bytes from offset_ that the last read took
+  bool at_end_ = false;   // the last read met the file's end
+};
+
+}  // namespace
+
+std::unique_ptr<FileReader> Win32FileSystem::NewReader() {
+  return std::make_unique<Win32FileReader>();
 }
 
 // The first language of the resource's translation table, else US English in Unicode and in

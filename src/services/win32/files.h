@@ -14,8 +14,7 @@ class Win32FileSystem final : public FileSystem {
   LocalDateTime LastWriteTime(const std::string& path) override;
   std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override;
   std::vector<DirectoryEntry> List(const std::string& folder) override;
-  void ReadStart(const std::string& path, std::size_t count,
-                 const std::function<bool(std::string_view)>& whole, std::string& bytes) override;
+  std::unique_ptr<FileReader> NewReader() override;
   std::optional<std::string> ProductName(const std::string& path) override;
 };
 
