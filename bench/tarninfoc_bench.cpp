@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench.h"
@@ -32,6 +33,16 @@ void BareFileCalls(const std::string& path, std::string& sink) {
   SYSTEMTIME time{};
   ::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
   ::FileTimeToSystemTime(&local, &time);
+  // The time of the file's own date, under the zone's rules of its year, read once a year.
+  static WORD rules_year = 0;
+  static TIME_ZONE_INFORMATION rules{};
+  SYSTEMTIME utc{}, zoned{};
+  FILETIME zoned_file{};
+  ::FileTimeToSystemTime(&data.ftLastWriteTime, &utc);
+  if (std::exchange(rules_year, utc.wYear) != utc.wYear)
+    ::GetTimeZoneInformationForYear(utc.wYear, nullptr, &rules);
+  ::SystemTimeToTzSpecificLocalTime(&rules, &utc, &zoned);
+  ::SystemTimeToFileTime(&zoned, &zoned_file);
   char date[128], clock[128];
   ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
   ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);

@@ -13,13 +13,13 @@ void MainForm::GetActiveXInfo(const std::string& path) noexcept {
     if (!BeginFileBlock(text::kActiveXHeading, path)) return;
     bool guid_read = false;
     const std::string guid = GetActiveXGUID(path, guid_read);
-    const LocalDateTime modified = files_.LastWriteTime(path);
-    const std::string date = GeneralDate(desktop_, modified);
+    const WriteTime modified = files_.LastWriteTime(path);
+    const std::string date = GeneralDate(desktop_, modified.shown);
     const std::string version = GetFileVersion(path);
     LogEntry(std::string(text::kFileDate) + date);
     LogEntry(std::string(text::kFileVersion) + version);
     LogEntry(std::string(text::kClsid) + guid);
-    findings_.Modified(modified);
+    findings_.Modified(modified.zoned);
     findings_.Version(version);
     findings_.TypeLibrary(guid, guid_read);
     if (!register_components) {

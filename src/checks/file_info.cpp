@@ -19,12 +19,12 @@ bool MainForm::BeginFileBlock(std::string_view heading, const std::string& path)
 void MainForm::GetFileInfo(const std::string& path) noexcept {
   Guarded({Mode::kLogAndLeave, text::kProcedureGetFileInfo}, *this, [&] {
     if (!BeginFileBlock(text::kFileHeading, path)) return;
-    const LocalDateTime modified = files_.LastWriteTime(path);
-    const std::string date = GeneralDate(desktop_, modified);
+    const WriteTime modified = files_.LastWriteTime(path);
+    const std::string date = GeneralDate(desktop_, modified.shown);
     const std::string version = GetFileVersion(path);
     LogEntry(std::string(text::kFileDate) + date);
     LogEntry(std::string(text::kFileVersion) + version);
-    findings_.Modified(modified);
+    findings_.Modified(modified.zoned);
     findings_.Version(version);
   });
 }

@@ -76,9 +76,10 @@ std::string RunReport::DriftHead() const {
       .append(Named(text_));
 }
 
-std::string RunReport::IsoTime(const LocalDateTime& when) const {
+std::string RunReport::IsoTime(const ZonedDateTime& zoned) {
   // Written digit by digit: a report of many files writes a time for each.
-  const int offset = std::abs(options_.utc_offset_minutes);
+  const LocalDateTime& when = zoned.local;
+  const int offset = std::abs(zoned.utc_offset_minutes);
   std::string text = "0000-00-00T00:00:00+00:00";
   auto put = [&](std::size_t at, std::size_t width, int value) {
     for (std::size_t digit = width; digit-- > 0; value /= 10)
@@ -90,7 +91,7 @@ std::string RunReport::IsoTime(const LocalDateTime& when) const {
   put(11, 2, when.hour);
   put(14, 2, when.minute);
   put(17, 2, when.second);
-  if (options_.utc_offset_minutes < 0) text[19] = '-';
+  if (zoned.utc_offset_minutes < 0) text[19] = '-';
   put(20, 2, offset / 60);
   put(23, 2, offset % 60);
   return text;
@@ -144,7 +145,7 @@ void RunReport::Tell(const std::vector<std::string>& lines) const {
 
 void RunReport::RunBegun(const LocalDateTime& when) noexcept {
   try {
-    document_[field::kStarted] = IsoTime(when);
+    document_[field::kStarted] = IsoTime({when, options_.utc_offset_minutes});
   } catch (...) {
   }
 }
@@ -269,7 +270,7 @@ void RunReport::Exists(bool exists) noexcept {
   Put(Baseline::kExists, exists);
 }
 
-void RunReport::Modified(const LocalDateTime& when) noexcept {
+void RunReport::Modified(const ZonedDateTime& when) noexcept {
   OnItem([&](Json& item) { item[field::kModified] = IsoTime(when); });
 }
 

@@ -25,7 +25,8 @@ class RunReport final : public Findings {
   using Json = nlohmann::ordered_json;
   // `to_utf8` turns a text of the system's code page into UTF-8, `from_utf8` back; `tell`
   // receives each reason behind a failure, and each drift from the baseline, as one line.
-  // `utc_offset_minutes` is the local time's offset, given to every time of the report.
+  // `utc_offset_minutes` is the local time's offset now, given to the run's start; a file's time
+  // comes with its own.
   // Without `json` no item is built as JSON: a baseline compares the findings' own values.
   struct Options {
     std::function<std::string(std::string_view)> to_utf8, from_utf8;
@@ -55,7 +56,7 @@ class RunReport final : public Findings {
   void UnknownType(std::string_view key, std::string_view value) noexcept override;
   void Action(std::string_view type, std::string_view value) noexcept override;
   void Exists(bool exists) noexcept override;
-  void Modified(const LocalDateTime& when) noexcept override;
+  void Modified(const ZonedDateTime& when) noexcept override;
   void Version(std::string_view version) noexcept override;
   void TypeLibrary(std::string_view text, bool read) noexcept override;
   void RegistrationEnded(const ProgramEnd& end) noexcept override;
@@ -71,7 +72,7 @@ class RunReport final : public Findings {
   std::string Local(const std::string& utf8) const;
   // "line N: TYPE VALUE", how a drift line names this run's current item.
   std::string DriftHead() const;
-  std::string IsoTime(const LocalDateTime& when) const;
+  static std::string IsoTime(const ZonedDateTime& when);
   // Sets a field of the current line's item in the report, if there is one; a failure loses the
   // field only.
   template <typename Fill>

@@ -34,7 +34,8 @@ class Findings {
   virtual void Action(std::string_view /*type*/, std::string_view /*value*/) noexcept {}
   // Whether the file (or, for an install folder, the folder) exists.
   virtual void Exists(bool /*exists*/) noexcept {}
-  virtual void Modified(const LocalDateTime& /*when*/) noexcept {}
+  // The file's last write, in its own date's offset from UTC.
+  virtual void Modified(const ZonedDateTime& /*when*/) noexcept {}
   virtual void Version(std::string_view /*version*/) noexcept {}
   // The type library's GUID; when none could be read, `read` is false and the text says why.
   virtual void TypeLibrary(std::string_view /*text*/, bool /*read*/) noexcept {}

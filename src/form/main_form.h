@@ -85,7 +85,8 @@ class MainForm final : public Reporter {
   void LogEntry(std::string_view entry) noexcept;
   void SaveLog() noexcept;
   // Saves the log of the run under way at once, for a program about to be ended before the run
-  // can end; the run's own save at its end is then left out.
+  // can end; the run's own save at its end is then left out. Once the run's own save has begun,
+  // even one that failed, nothing is saved again.
   void SaveLogBeforeTheEnd() noexcept;
   void CopyAllText() noexcept;
   void CopyText() noexcept;
@@ -129,7 +130,8 @@ class MainForm final : public Reporter {
   Processes& processes_;
   MainView& view_;
   Findings& findings_;
-  bool log_saved_early_ = false;  // by SaveLogBeforeTheEnd, during the run under way
+  // The run under way has tried its one save, at its end or by SaveLogBeforeTheEnd.
+  bool log_saved_ = false;
 };
 
 }  // namespace tarn

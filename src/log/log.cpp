@@ -1,7 +1,9 @@
 // The log: every report line reaches the pane through LogEntry; SaveLog and the copy commands
 // take it out again.
-#include "services/paths.h"
+#include <utility>
+
 #include "form/main_form.h"
+#include "services/paths.h"
 #include "services/texts.h"
 
 namespace tarn {
@@ -37,9 +39,7 @@ void MainForm::SaveLog() noexcept {
 }
 
 void MainForm::SaveLogBeforeTheEnd() noexcept {
-  if (log_saved_early_) return;
-  log_saved_early_ = true;
-  SaveLog();
+  if (!std::exchange(log_saved_, true)) SaveLog();
 }
 
 void MainForm::CopyAllText() noexcept {

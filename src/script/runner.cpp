@@ -37,7 +37,7 @@ Findings& NoFindings() noexcept {
 
 void MainForm::Process() noexcept {
   install_folder_cancelled = false;
-  log_saved_early_ = false;
+  log_saved_ = false;
   RunEnd end = RunEnd::kStopped;
   const bool ran = Guarded({Mode::kBoxAndLeave, text::kProcedureProcess}, *this, [&] {
     WriteHeader();
@@ -54,7 +54,8 @@ void MainForm::Process() noexcept {
     end = RunEnd::kCompleted;
   });
   findings_.RunEnded(ran ? end : RunEnd::kBroken);
-  if (!log_saved_early_) SaveLog();
+  // A log-off while the save's failure is reported must not try the save again.
+  if (!std::exchange(log_saved_, true)) SaveLog();
 }
 
 void MainForm::WriteHeader() {

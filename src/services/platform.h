@@ -28,6 +28,20 @@ struct LocalDateTime {
   bool IsMidnight() const { return hour == 0 && minute == 0 && second == 0; }
 };
 
+// A moment as the local time of its own date, with that date's offset from UTC (minutes east,
+// daylight saving included).
+struct ZonedDateTime {
+  LocalDateTime local;
+  int utc_offset_minutes = 0;
+};
+
+// When a file was last written. The window's report shows it with today's offset from UTC, as
+// Windows' FileTimeToLocalFileTime gives it, whatever the offset on the file's own date was.
+struct WriteTime {
+  LocalDateTime shown;
+  ZonedDateTime zoned;
+};
+
 // A file's fixed file-information record: thirteen words in the order of VS_FIXEDFILEINFO
 // (signature, structure version, file version high, file version low, product version high and
 // low, flags mask, flags, operating system, type, subtype, date high, date low).
@@ -61,8 +75,7 @@ class FileSystem {
   virtual std::string ReadAll(const std::string& path) = 0;
   // Creates the file when missing and writes at its end.
   virtual void Append(const std::string& path, std::string_view bytes) = 0;
-  // The last-modification date and time of a file, in local time.
-  virtual LocalDateTime LastWriteTime(const std::string& path) = 0;
+  virtual WriteTime LastWriteTime(const std::string& path) = 0;
   // The fixed record of a file's version resource, read into a zeroed record that the copy never
   // writes past; nothing when the file has no version information (missing, unreadable, none).
   virtual std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) = 0;

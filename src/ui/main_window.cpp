@@ -152,6 +152,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam) OnEndSession();
       return 0;
     case WM_DESTROY:
+      pane_.Detach();
       ::PostQuitMessage(0);
       return 0;
   }

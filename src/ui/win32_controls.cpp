@@ -60,7 +60,7 @@ void EditLogPane::Attach(HWND edit) {
 }
 
 void EditLogPane::Append(std::string_view text) {
-  pending_.append(text);
+  if (edit_) pending_.append(text);
 }
 
 void EditLogPane::Flush() {

@@ -25,10 +25,16 @@ class ListBoxItems final : public ItemList {
 
 // Entries are gathered and reach the edit control in one insertion when the pane is read, before
 // a modal box opens, or before the window handles events: one control call per entry costs
-// milliseconds each, and the text in the control is the same either way.
+// milliseconds each, and the text in the control is the same either way. Once the window is
+// gone (a log-off or Exit during a run), what the run still writes has no control to reach and
+// is dropped: the log was saved before.
 class EditLogPane final : public LogPane {
  public:
   void Attach(HWND edit);
+  void Detach() {
+    edit_ = nullptr;
+    pending_.clear();
+  }
   void Append(std::string_view text) override;
   std::string Text() override;
   std::string SelectedText() override;

@@ -313,6 +313,16 @@ class RunningTool : public Child {
                           &ignored);
   }
   void Click(int id) { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
+  // The main window, shown or not: the start-up's run holds it hidden. False on timeout.
+  bool FindMainWindow() {
+    return WaitUntil([&] { return (main_ = Find(TARN_MAIN_WINDOW_CLASS, false)) != nullptr; });
+  }
+  // The tool's visible windows of this class, such as its open message boxes (#32770).
+  int CountWindows(const char* window_class) const {
+    int count = 0;
+    for (HWND window = nullptr; (window = Find(window_class, true, window));) ++count;
+    return count;
+  }
   HWND main_window() const { return main_; }
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   Lines Items() const { return ListTexts(Control(IDC_LST_ITEMS)); }
@@ -324,12 +334,12 @@ class RunningTool : public Child {
   }
 
  private:
-  HWND Find(const char* window_class) const {
-    for (HWND window = nullptr;
-         (window = ::FindWindowExA(nullptr, window, window_class, nullptr));) {
+  // The tool's first top-level window of this class after `after`.
+  HWND Find(const char* window_class, bool visible = true, HWND after = nullptr) const {
+    for (HWND window = after; (window = ::FindWindowExA(nullptr, window, window_class, nullptr));) {
       DWORD owner = 0;
       ::GetWindowThreadProcessId(window, &owner);
-      if (owner == process_id() && ::IsWindowVisible(window)) return window;
+      if (owner == process_id() && (!visible || ::IsWindowVisible(window))) return window;
     }
     return nullptr;
   }

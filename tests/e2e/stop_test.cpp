@@ -84,11 +84,10 @@ TEST(Stop, TheWindowsExitDuringARegistrationEndsTheRunAfterItsItemAndSavesTheLog
   EXPECT_EQ(count("Application name = After"), 2u) << log;
 }
 
-TEST(Stop, ALogOffDuringARegistrationSavesTheLogBeforeTheProgramIsEndedAndOnceOnly) {
-  HeldWindowRun run("stop-log-off");
-  RunningTool& tool = run.tool;
-  ASSERT_TRUE(run.held && run.first_run) << tool.LogText();
-  // Windows ends the program once WM_ENDSESSION is answered: the log must be saved by then.
+// The log-off's two messages to the main window, each of which must be answered as Windows
+// expects; Windows ends the program once WM_ENDSESSION is answered, so what must be saved is
+// saved by then.
+void LogOff(const RunningTool& tool) {
   auto send = [&](UINT message, WPARAM wparam) -> std::optional<DWORD_PTR> {
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutA(tool.main_window(), message, wparam, ENDSESSION_LOGOFF, SMTO_NORMAL,
@@ -98,6 +97,13 @@ TEST(Stop, ALogOffDuringARegistrationSavesTheLogBeforeTheProgramIsEndedAndOnceOn
   };
   EXPECT_EQ(send(WM_QUERYENDSESSION, 0), DWORD_PTR{TRUE}) << "the log-off was refused";
   EXPECT_EQ(send(WM_ENDSESSION, TRUE), DWORD_PTR{0}) << "the log-off was not answered";
+}
+
+TEST(Stop, ALogOffDuringARegistrationSavesTheLogBeforeTheProgramIsEndedAndOnceOnly) {
+  HeldWindowRun run("stop-log-off");
+  RunningTool& tool = run.tool;
+  ASSERT_TRUE(run.held && run.first_run) << tool.LogText();
+  LogOff(tool);
   const std::string saved = *run.first_run + tool.LogText() + "\r\n";
   EXPECT_TRUE(saved.ends_with(kWaitingAt + "\r\n")) << "the run went on: " << saved;
   EXPECT_EQ(ReadFile(run.sandbox.LogPath()), saved);
@@ -106,6 +112,43 @@ TEST(Stop, ALogOffDuringARegistrationSavesTheLogBeforeTheProgramIsEndedAndOnceOn
   run.gate.Open();
   ASSERT_TRUE(tool.Ends()) << "the window did not close after the run";
   EXPECT_EQ(ReadFile(run.sandbox.LogPath()), saved) << "saved again";
+}
+
+// The same during the start-up's run, while the window is still hidden: the rest of the item
+// reaches no pane, and the program still ends as it should.
+TEST(Stop, ALogOffDuringTheStartUpsRunSavesTheLogAndTheProgramEndsNormally) {
+  Sandbox sandbox("stop-log-off-start");
+  RegistrationGate gate;
+  RunningTool tool(sandbox.Run("tarninfo.exe", SlowScript(sandbox)));
+  ASSERT_TRUE(tool.FindMainWindow()) << "no main window";
+  ASSERT_TRUE(WaitUntil([&] { return tool.LogText().ends_with(kWaitingAt); })) << tool.LogText();
+  LogOff(tool);
+  const std::string saved = tool.LogText() + "\r\n";
+  EXPECT_EQ(ReadFile(sandbox.LogPath()), saved);
+  gate.Open();
+  EXPECT_EQ(tool.Wait(), 0u) << "the program did not end normally";
+  EXPECT_EQ(ReadFile(sandbox.LogPath()), saved) << "saved again";
+}
+
+// A log-off while the box of the run's own failed save is open: a failed save is not tried
+// again, so no second box comes, and the program ends once the box is answered.
+TEST(Stop, ALogOffWhileAFailedSaveIsReportedTriesNoSecondSave) {
+  Sandbox sandbox("stop-log-off-box");
+  WriteFile(sandbox.LogPath(), "kept\r\n");
+  HANDLE lock = ::CreateFileA(sandbox.LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  WriteFile(sandbox.Path("a.tarninfo"), "AppName=Locked\r\n");
+  RunningTool tool(sandbox.Run("tarninfo.exe", Quoted(sandbox.Path("a.tarninfo"))));
+  const std::optional<MessageBoxSeen> box = tool.WaitForBoxOrWindow();
+  ASSERT_TRUE(box && box->text.starts_with("[frmMain.SaveLog] ")) << "no box of the failed save";
+  ASSERT_TRUE(tool.FindMainWindow()) << "no main window";
+  LogOff(tool);
+  ASSERT_EQ(tool.CountWindows("#32770"), 1) << "the save was tried again";
+  tool.Press(box->hwnd, IDOK);
+  EXPECT_EQ(tool.Wait(30000), 0u) << "the program did not end after the box";
+  ::CloseHandle(lock);
+  EXPECT_EQ(ReadFile(sandbox.LogPath()), "kept\r\n");
 }
 
 TEST(Stop, CtrlCDuringARegistrationEndsTheRunAfterItsItemSavesTheLogAndExitsWithThree) {

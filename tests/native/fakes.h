@@ -59,9 +59,10 @@ class FakeFileSystem final : public FileSystem {
     if (folders.count(path)) Raise("Permission denied");
     files[path].append(bytes);
   }
-  LocalDateTime LastWriteTime(const std::string& path) override {
+  WriteTime LastWriteTime(const std::string& path) override {
     Existing(path);
-    return times.count(path) ? times.at(path) : kFileTime;
+    const LocalDateTime time = times.count(path) ? times.at(path) : kFileTime;
+    return {time, {time, 0}};
   }
   std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override {
     if (refuse_version.count(path)) Raise(refuse_version.at(path));

@@ -1,6 +1,8 @@
 #include "services/win32/files.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -94,14 +96,46 @@ void Win32FileSystem::Append(const std::string& path, std::string_view bytes) {
   }
 }
 
-LocalDateTime Win32FileSystem::LastWriteTime(const std::string& path) {
+WriteTime Win32FileSystem::LastWriteTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) ThrowLastError();
+  const FILETIME& utc = data.ftLastWriteTime;
   FILETIME local;
-  SYSTEMTIME time;
-  if (!::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) ThrowLastError();
-  if (!::FileTimeToSystemTime(&local, &time)) ThrowLastError();
-  return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+  SYSTEMTIME shown;
+  if (!::FileTimeToLocalFileTime(&utc, &local)) ThrowLastError();
+  if (!::FileTimeToSystemTime(&local, &shown)) ThrowLastError();
+  // The zone's rules of the file's own year (they change: daylight saving in the United States
+  // began in April until 2006); where they cannot be applied, today's offset stands rather than
+  // the date being lost from the report.
+  SYSTEMTIME utc_time, zoned = shown;
+  FILETIME zoned_file = local;
+  if (::FileTimeToSystemTime(&utc, &utc_time)) {
+    auto [rules, added] = zone_years_.try_emplace(utc_time.wYear);
+    if (added) {
+      TIME_ZONE_INFORMATION year{};
+      if (::GetTimeZoneInformationForYear(utc_time.wYear, nullptr, &year)) rules->second = year;
+    }
+    SYSTEMTIME converted;
+    FILETIME converted_file;
+    if (rules->second &&
+        ::SystemTimeToTzSpecificLocalTime(&*rules->second, &utc_time, &converted) &&
+        ::SystemTimeToFileTime(&converted, &converted_file)) {
+      zoned = converted;
+      zoned_file = converted_file;
+    }
+  }
+  auto ticks = [](const FILETIME& time) {
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                     time.dwLowDateTime);
+  };
+  auto to_local = [](const SYSTEMTIME& t) {
+    return LocalDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  };
+  // Rounded: the conversion keeps milliseconds, the file's time has ten-millionths of a second.
+  constexpr double kTicksPerMinute = 600000000.0;
+  const auto offset = static_cast<int>(
+      std::lround(static_cast<double>(ticks(zoned_file) - ticks(utc)) / kTicksPerMinute));
+  return {to_local(shown), {to_local(zoned), offset}};
 }
 
 // The results of the read and of the root-block query are not looked at: a query that yields
