@@ -45,7 +45,7 @@ class MarkedInfoFiles final : public FileSystem {
   void Append(const std::string& path, std::string_view bytes) override {
     files_.Append(path, bytes);
   }
-  LocalDateTime LastWriteTime(const std::string& path) override {
+  WriteTime LastWriteTime(const std::string& path) override {
     return files_.LastWriteTime(path);
   }
   std::optional<FixedFileInfo> FixedVersionInfo(const std::string& path) override {
@@ -54,10 +54,7 @@ class MarkedInfoFiles final : public FileSystem {
   std::vector<DirectoryEntry> List(const std::string& folder) override {
     return files_.List(folder);
   }
-  void ReadStart(const std::string& path, std::size_t count,
-                 const std::function<bool(std::string_view)>& whole, std::string& bytes) override {
-    files_.ReadStart(path, count, whole, bytes);
-  }
+  std::unique_ptr<FileReader> NewReader() override { return files_.NewReader(); }
   std::optional<std::string> ProductName(const std::string& path) override {
     return files_.ProductName(path);
   }
