@@ -51,11 +51,16 @@ bool LineMatches(const std::string& expected, const std::string& actual) {
          std::regex_match(actual.substr(at, actual.size() - at - after.size()), kDateTime);
 }
 
+// A time of the JSON report: ISO 8601 with its offset from UTC.
+const std::regex& IsoTime() {
+  static const std::regex kIso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+  return kIso;
+}
+
 // A report's times of day as {TIME}: two runs of one script differ in nothing else.
 std::string Timeless(const std::string& text) {
-  static const std::regex kIso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
   static const std::regex kLocal(R"([0-9]{1,2}:[0-9]{2}:[0-9]{2}( ?[AP]M)?)");
-  return std::regex_replace(std::regex_replace(text, kIso, "{TIME}"), kLocal, "{TIME}");
+  return std::regex_replace(std::regex_replace(text, IsoTime(), "{TIME}"), kLocal, "{TIME}");
 }
 
 // The CR LF lines of a text; an unended last line is marked as such.
@@ -114,25 +119,26 @@ void SetModifiedTime(const std::string& path, const std::string& time) {
   ::CloseHandle(file);
 }
 
+// A text of `code_page` in UTF-16.
+std::wstring Widen(const std::string& text, UINT code_page) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      ::MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+  return wide;
+}
+
 // The path in UTF-16, each {uHHHH} the character of that code: a name the ANSI functions cannot
 // write, as a name outside the system's code page.
 std::wstring Wide(const std::string& path) {
   static const std::regex kCode(R"(\{u([0-9A-Fa-f]{4})\})");
   std::wstring wide;
-  auto widen = [&](const std::string& text) {
-    std::wstring part(text.size() + 1, L'\0');
-    part.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), part.data(),
-                              static_cast<int>(part.size()))));
-    wide += part;
-  };
   std::string rest = path;
   for (std::smatch m; std::regex_search(rest, m, kCode); rest = m.suffix().str()) {
-    widen(m.prefix().str());
+    wide += Widen(m.prefix().str(), CP_ACP);
     wide += static_cast<wchar_t>(std::stoi(m[1].str(), nullptr, 16));
   }
-  widen(rest);
-  return wide;
+  return wide + Widen(rest, CP_ACP);
 }
 
 // Lengthens the file with zeros to `length` bytes ("3G": K, M and G count in 1024s), which take
@@ -221,11 +227,7 @@ struct Laid {
     const std::size_t blank = line.find(' ');
     const std::string how = line.substr(0, blank), path = sandbox.Path(line.substr(blank + 1));
     const std::string text = ReadFile(path).value_or("");
-    const UINT from = how == "powershell" ? CP_OEMCP : CP_ACP;
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                              static_cast<int>(wide.size()))));
+    const std::wstring wide = Widen(text, how == "powershell" ? CP_OEMCP : CP_ACP);
     std::string bytes;
     if (how == "utf-8-bom") {
       bytes.resize(wide.size() * 3);
@@ -360,9 +362,9 @@ void ExpectJson(const std::string& name, const std::string& out, const Lines& ex
     for (const char* field : {"line", "text", "value"}) item.erase(field);
     nlohmann::json fields = parse(expected[i]);
     // {TIME} stands for the time of a file that the build made.
-    static const std::regex kTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
     for (auto& [field, value] : fields.items())
-      if (value == "{TIME}" && std::regex_match(item.value(field, ""), kTime)) value = item[field];
+      if (value == "{TIME}" && std::regex_match(item.value(field, ""), IsoTime()))
+        value = item[field];
     EXPECT_EQ(item, fields) << "item " << i;
   }
 }
