@@ -325,7 +325,8 @@ void RunReport::Registered(bool registered) noexcept {
 void RunReport::PutRegistration(const RegistrationReason& reason) {
   OnItem([&](Json& item) {
     Json& regsvr32 = item[field::kRegSvr32] = Json::object();
-    regsvr32[field::kProgram] = reason.program.empty() ? Json(nullptr) : Json(Utf8(reason.program));
+    const std::string& program = reason.end.program;
+    regsvr32[field::kProgram] = program.empty() ? Json(nullptr) : Json(Utf8(program));
     regsvr32[field::kExitCode] =
         reason.end.kind == ProgramEnd::Kind::kExited ? Json(reason.end.exit_code) : Json(nullptr);
     if (reason.failure != RegistrationFailure::kNone)

@@ -75,8 +75,6 @@ constexpr RegistrationFailure RegistrationFailureOf(const ProgramEnd& end) {
 
 class Diagnostics {
  public:
-  // The RegSvr32 that a registration starts: the system folder's; empty when there is none.
-  virtual std::string RegistrationTool() = 0;
   // Whether this process runs elevated: the RegSvr32 it starts has its token.
   virtual bool Elevated() = 0;
   // A component file that RegSvr32 could not load. Its machine is named only when no RegSvr32

@@ -138,6 +138,8 @@ struct ProgramEnd {
   };
   Kind kind = Kind::kExited;
   std::int32_t exit_code = 0;  // read as signed; only meant with kExited
+  // The program as it was started, by its full path; empty where the system's search chose it.
+  std::string program;
 
   // Exit code 0 is the only success: a code that could not be read is none.
   bool Succeeded() const { return kind == Kind::kExited && exit_code == 0; }

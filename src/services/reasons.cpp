@@ -37,11 +37,10 @@ RegistrationReason Reasons::ForRegistration(const std::string& path, const Progr
   using enum RegistrationFailure;
   RegistrationReason reason;
   reason.failure = RegistrationFailureOf(end);
-  reason.program = diagnostics_.RegistrationTool();
   reason.end = end;
   reason.elevated = reason.failure == kServer && diagnostics_.Elevated();
   const std::string prefix =
-      ": " + (reason.program.empty() ? std::string(text::kRegSvr32) : reason.program);
+      ": " + (end.program.empty() ? std::string(text::kRegSvr32) : end.program);
   auto say = [&](std::initializer_list<std::string_view> parts) {
     reason.lines.push_back(Line(path, parts));
   };

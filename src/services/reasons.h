@@ -14,8 +14,7 @@ namespace tarn {
 
 struct RegistrationReason {
   RegistrationFailure failure = RegistrationFailure::kNone;
-  std::string program;  // the RegSvr32 that ran; empty when none was found
-  ProgramEnd end;
+  ProgramEnd end;         // its `program` the RegSvr32 that ran; empty when none was found
   bool elevated = false;  // only asked when DllRegisterServer failed
   LoadDiagnosis load;     // only with a file that could not be loaded
   std::vector<std::string> lines;

@@ -86,7 +86,7 @@ ProgramEnd ConsoleView::RunAndWait(const std::string& command_line) {
   // current folder first, which whoever can write there would fill with a program of their own,
   // run with the rights of the engine that runs tarninfoc.
   const std::string program = SystemProgram(command_line);
-  if (program.empty()) return {ProgramEnd::Kind::kNotStarted};
+  if (program.empty()) return {ProgramEnd::Kind::kNotStarted, 0, {}};
   // Detached from tarninfoc's console: a Ctrl+C that stops tarninfoc after its item must not end
   // the item's program halfway. A time limit, because nobody may be there to answer a dialog that
   // the program shows.

@@ -246,7 +246,7 @@ ProgramEnd MainWindow::RunAndWait(const std::string& command_line) {
       command_line, *this,
       {.creation_flags = NORMAL_PRIORITY_CLASS, .program = {}, .time_limit_ms = 0});
   // The window's exit code starts at 0: one that cannot be read is 0.
-  if (end.kind == ProgramEnd::Kind::kNoExitCode) end = {ProgramEnd::Kind::kExited, 0};
+  if (end.kind == ProgramEnd::Kind::kNoExitCode) end = {ProgramEnd::Kind::kExited, 0, end.program};
   // A quit taken off the queue during the wait is for the program's own loop, after the run.
   if (quit_code_) ::PostQuitMessage(static_cast<int>(*std::exchange(quit_code_, std::nullopt)));
   return end;

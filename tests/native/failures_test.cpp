@@ -45,7 +45,7 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
       {"a path in quotes goes to the registration tool as it is; one that starts nothing fails",
        [](Rig& r) {
          r.files.files["\"C:\\x.ocx\""] = "MZ";
-         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNotStarted};
+         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNotStarted, 0, {}};
        },
        {"ActiveXComponent=\"C:\\x.ocx\""},
        {"(header)", "", "ActiveXComponent: \"C:\\x.ocx\"", "   File Date: 4/3/2025 10:20:30",
@@ -55,7 +55,7 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
       {"a RegSvr32 whose exit code cannot be read has not registered the file",
        [](Rig& r) {
          r.files.files["C:\\x.ocx"] = "MZ";
-         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNoExitCode};
+         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNoExitCode, 0, {}};
        },
        {"ActiveXComponent=C:\\x.ocx"},
        {"(header)", "", "ActiveXComponent: C:\\x.ocx", "   File Date: 4/3/2025 10:20:30",
@@ -108,7 +108,6 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
         "log saved", "exit 0"}},
   };
   struct : Diagnostics {
-    std::string RegistrationTool() override { return {}; }
     bool Elevated() override { return false; }
     LoadDiagnosis ExplainRegistration(const std::string&) override { return {}; }
     CreationDiagnosis ExplainCreation(const std::string&) override { return {}; }

@@ -60,10 +60,6 @@ ViewedClass ReadClass(const std::string& prog_id, REGSAM view) {
 
 }  // namespace
 
-std::string Win32Diagnostics::RegistrationTool() {
-  return SystemProgram(std::string(text::kRegisterCommand));
-}
-
 bool Win32Diagnostics::Elevated() {
   HANDLE token = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
@@ -78,7 +74,7 @@ bool Win32Diagnostics::Elevated() {
 // that can load the component are those of every RegSvr32 on this Windows, the one that ran (the
 // system folder's) among them.
 LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
-  std::vector<std::string> tools{RegistrationTool()};
+  std::vector<std::string> tools{SystemProgram(std::string(text::kRegisterCommand))};
   const SearchFolders folders = CurrentSearchFolders();
   char wow64[MAX_PATH];
   UINT length = ::GetSystemWow64DirectoryA(wow64, MAX_PATH);

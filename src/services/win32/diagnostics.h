@@ -13,7 +13,6 @@ class Win32Diagnostics final : public Diagnostics {
  public:
   explicit Win32Diagnostics(FileSystem& files) : files_(files) {}
 
-  std::string RegistrationTool() override;
   bool Elevated() override;
   LoadDiagnosis ExplainRegistration(const std::string& path) override;
   CreationDiagnosis ExplainCreation(const std::string& prog_id) override;

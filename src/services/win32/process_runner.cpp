@@ -64,7 +64,7 @@ ProgramEnd RunAndWait(const std::string& command_line, EventPump& pump,
                       const RunOptions& options) noexcept {
   const Pointer before = AppPointer();
   SetAppPointer(Pointer::kHourglass);
-  ProgramEnd end{ProgramEnd::Kind::kNotStarted};
+  ProgramEnd end{ProgramEnd::Kind::kNotStarted, 0, options.program};
   try {
     // Only the size is set: no window placement, no show command, no standard handles.
     STARTUPINFOA startup{};
@@ -89,12 +89,15 @@ ProgramEnd RunAndWait(const std::string& command_line, EventPump& pump,
         const bool ending = job ? ::TerminateJobObject(job.get(), ERROR_TIMEOUT)
                                 : ::TerminateProcess(process.get(), ERROR_TIMEOUT);
         if (ending) ::WaitForSingleObject(process.get(), kEndingWait);
-        end = {ProgramEnd::Kind::kTimedOut};
+        end.kind = ProgramEnd::Kind::kTimedOut;
       } else {
         DWORD code = 0;
-        end = ::GetExitCodeProcess(process.get(), &code)
-                  ? ProgramEnd{ProgramEnd::Kind::kExited, static_cast<std::int32_t>(code)}
-                  : ProgramEnd{ProgramEnd::Kind::kNoExitCode};
+        if (::GetExitCodeProcess(process.get(), &code)) {
+          end.kind = ProgramEnd::Kind::kExited;
+          end.exit_code = static_cast<std::int32_t>(code);
+        } else {
+          end.kind = ProgramEnd::Kind::kNoExitCode;
+        }
       }
       thread.reset();
       process.reset();
