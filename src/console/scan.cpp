@@ -11,6 +11,7 @@
 #include "script/variables.h"
 #include "services/ascii_case.h"
 #include "services/paths.h"
+#include "services/pe_image.h"
 #include "services/special_folders.h"
 #include "services/texts.h"
 
@@ -24,7 +25,8 @@ bool Inside(std::string_view path, std::string_view folder) {
 }
 
 struct Image {
-  std::string relative;  // the path below the scanned folder
+  std::string relative;       // the path below the scanned folder
+  std::uint16_t machine = 0;  // none for a type library
   bool self_registering = false;
   std::vector<std::string> imports;
 };
@@ -37,7 +39,7 @@ std::optional<Image> ReadImage(FileReader& reader) {
   if (!start.starts_with("MZ")) return std::nullopt;
   std::optional<PeImage> pe = ReadPeImage(reader);
   if (!pe) return std::nullopt;
-  return Image{{}, pe->self_registering, std::move(pe->imports)};
+  return Image{{}, pe->machine, pe->self_registering, std::move(pe->imports)};
 }
 
 struct Found {
@@ -117,10 +119,10 @@ std::string AppName(FileSystem& files, const std::string& folder) {
   return folder.substr(folder.rfind('\\') + 1);
 }
 
-// Whether a version resource's product is the operating system: Windows' own DLLs say so with
-// registered marks that code pages write differently, and under Wine its own DLLs, which stand
-// in for Windows', say "Wine". Marks and case are left out of the comparison.
-bool NamesTheSystem(const std::optional<std::string>& product) {
+// Under Wine, whose Windows Resource Protection protects nothing, its own DLLs stand in for
+// Windows' and say so in their product name, which no other language writes differently. Marks
+// and case are left out of the comparison.
+bool NamesWine(const std::optional<std::string>& product) {
   if (!product) return false;
   std::string plain;
   for (const char c : *product) {
@@ -129,28 +131,38 @@ bool NamesTheSystem(const std::optional<std::string>& product) {
     plain += AsciiLower(c);
   }
   if (!plain.empty() && plain.back() == ' ') plain.pop_back();
-  return plain == text::kWindowsProduct || plain == text::kWineProduct;
+  return plain == text::kWineProduct;
 }
 
-// The DLLs that the images import which the loader takes from outside the folder and which are
-// not Windows' own, sorted by path. The search begins in each image's own folder, so it is asked
-// once for each folder and name.
+// The DLLs that the images import which the loader of each image's machine takes from outside
+// the folder and which are not Windows' own, sorted by path: Windows' own by what Windows
+// Resource Protection says, never by a product name, which each language of Windows writes its
+// own way. The search begins in each image's own folder, so it is asked once for each machine,
+// folder and name.
 std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folder,
                                   const std::vector<Image>& images) {
   std::map<std::string, std::string> outside;  // by the path in lower case
   std::set<std::string> asked;
+  std::map<std::uint16_t, DllSearch> searches;
   for (const Image& image : images) {
+    if (image.imports.empty()) continue;
+    auto search = searches.find(image.machine);
+    if (search == searches.end())
+      search = searches.emplace(image.machine, machine.loader.SearchFor(image.machine)).first;
     const std::string own = GetFilePathOnly(CombinePath(folder, image.relative));
+    const std::string key = std::to_string(image.machine) + ':' + AsciiLower(own) + '\\';
     for (const std::string& dll : image.imports) {
-      if (!asked.insert(AsciiLower(own + '\\' + dll)).second) continue;
-      FoundImport where = FindImport(machine.files, own, dll, machine.search);
+      if (!asked.insert(key + AsciiLower(dll)).second) continue;
+      FoundImport where = FindImport(machine.files, own, dll, search->second);
       if (!where.path.empty() && !Inside(where.path, folder))
         outside.emplace(AsciiLower(where.path), std::move(where.path));
     }
   }
   std::vector<std::string> runtimes;
-  for (auto& [key, path] : outside)
-    if (!NamesTheSystem(machine.files.ProductName(path))) runtimes.push_back(std::move(path));
+  for (auto& [key, path] : outside) {
+    if (!machine.loader.ProtectedByWindows(path) && !NamesWine(machine.files.ProductName(path)))
+      runtimes.push_back(std::move(path));
+  }
   return runtimes;
 }
 

@@ -7,20 +7,21 @@
 #include <vector>
 
 #include "services/failure.h"
-#include "services/load_diagnosis.h"
+#include "services/loader_view.h"
 #include "services/platform.h"
 
 namespace tarn::console {
 
 // What the scan reads of the machine: files, the clock, the special folders behind the info
-// file's variables, the classes of the registry, and the loader's search for imported DLLs.
+// file's variables, the classes of the registry, and what the loader of each image's machine
+// sees: its search for imported DLLs and which of them are Windows' own.
 struct ScanMachine {
   FileSystem& files;
   Desktop& desktop;
   Shell& shell;
   Reporter& reporter;
   ClassRegistry& classes;
-  const DllSearch& search;
+  const LoaderView& loader;
 };
 
 // A file or folder that the scan could not read, and the system's reason.

@@ -9,37 +9,17 @@
 #include <string_view>
 #include <vector>
 
-#include "services/byte_source.h"
 #include "services/diagnostics.h"
+#include "services/pe_image.h"
 #include "services/platform.h"
 
 namespace tarn {
 
-inline constexpr std::uint16_t kMachineX86 = 0x014c;
-inline constexpr std::uint16_t kMachineX64 = 0x8664;
-inline constexpr std::uint16_t kMachineArm64 = 0xaa64;
-
-struct PeImage {
-  std::uint16_t machine = 0;
-  // The DLLs of the import table, in its order; delay-loaded ones are not needed to load.
-  std::vector<std::string> imports;
-  // It exports DllRegisterServer: a component that registers itself.
-  bool self_registering = false;
-};
-
-// Nothing when the bytes are not a PE image whose headers hold together. Only the headers and the
-// ranges of the import and export tables are read, through a window of at most 64 KB; throws what
-// the source throws.
-std::optional<PeImage> ReadPeImage(ByteSource& bytes);
-
-// A file's first bytes (four are enough) begin as a type library file does.
-bool IsTypeLibrary(std::string_view start);
-
-// "x86", "x64", "arm64", else the machine word as 0x and four hexadecimal digits.
-std::string MachineName(std::uint16_t machine);
-
 // A file, not a folder, is at `path`.
 bool IsFile(FileSystem& files, const std::string& path);
+
+// The machine of the image at `path`; nothing when it cannot be read or is no image.
+std::optional<std::uint16_t> ImageMachine(FileSystem& files, const std::string& path);
 
 // Where the loader looks for an imported DLL that is not already decided: the known DLLs (names
 // in any case), then each folder in order.

@@ -205,6 +205,33 @@ class ClassRegistry {
   ~ClassRegistry() = default;
 };
 
+// The facts of this PC that decide where a loader takes an image's DLLs from: on a 64-bit
+// Windows a 32-bit process sees its own half (System32 redirected to the 32-bit system folder, a
+// registry view and program files of its own), and an image of either machine can be asked about.
+class LoaderFacts {
+ public:
+  // The machines (PE machine words) of this process's exe and of Windows itself.
+  virtual std::uint16_t ProcessMachine() = 0;
+  virtual std::uint16_t WindowsMachine() = 0;
+  // The system folder as this process names it, the 32-bit system folder of a 64-bit Windows
+  // (empty on a 32-bit Windows) and the Windows folder; empty text when one cannot be had.
+  virtual std::string SystemFolder() = 0;
+  virtual std::string Wow64SystemFolder() = 0;
+  virtual std::string WindowsFolder() = 0;
+  // The known DLLs' file names, which the loader takes from the system, never from a folder.
+  virtual std::vector<std::string> KnownDlls() = 0;
+  virtual std::string CurrentFolder() = 0;
+  // The folders of PATH, in order.
+  virtual std::vector<std::string> PathFolders() = 0;
+  // An environment variable of this process; nothing when it is not set.
+  virtual std::optional<std::string> Environment(const std::string& name) = 0;
+  // Windows Resource Protection keeps the file: it is one of Windows' own.
+  virtual bool ProtectedByWindows(const std::string& path) = 0;
+
+ protected:
+  ~LoaderFacts() = default;
+};
+
 // Everything of the machine that the tool asks for.
 struct Platform {
   FileSystem& files;

@@ -194,9 +194,7 @@ inline constexpr std::string_view kScanNotReadComment = "; Not read: ";
 inline constexpr std::string_view kScanNotReadReason = ": ";
 inline constexpr std::string_view kScanNotReadCountComment = "; Files and folders not read: ";
 inline constexpr std::string_view kScanNotReadError = "tarninfoc: not read: ";
-// Product names in version resources that name the operating system, in lower case without
-// marks: Windows' own, and Wine's own DLLs, which stand in for them under Wine.
-inline constexpr std::string_view kWindowsProduct = "microsoft windows operating system";
+// The product name of Wine's own DLLs, which stand in for Windows' own under Wine, in lower case.
 inline constexpr std::string_view kWineProduct = "wine";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
 inline constexpr std::string_view kStopping = "tarninfoc: stopping after the current item";

@@ -225,9 +225,10 @@ int Scan(const std::string& path, OutFile& out) {
   Win32Desktop desktop;
   Win32Shell shell;
   ErrorLineReporter reporter;
-  Win32ClassRegistry classes;
-  const DllSearch search = StandardDllSearch();
-  console::ScanMachine machine{files, desktop, shell, reporter, classes, search};
+  Win32LoaderFacts facts;
+  const LoaderView loader(facts);
+  Win32ClassRegistry classes(loader);
+  console::ScanMachine machine{files, desktop, shell, reporter, classes, loader};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);
@@ -283,7 +284,8 @@ int Run(const std::vector<std::string>& words) {
     baseline = ReadBaseline(files, *arguments.baseline);
     if (!baseline) return console::kBadUsage;
   }
-  Win32Diagnostics diagnostics(files);
+  Win32LoaderFacts facts;
+  Win32Diagnostics diagnostics(files, facts);
   console::RunReport report(diagnostics,
                             {.to_utf8 = [](std::string_view text) { return Utf8(text); },
                              .from_utf8 = [](std::string_view text) { return FromUtf8(text); },

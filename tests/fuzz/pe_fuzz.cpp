@@ -5,6 +5,7 @@
 
 #include "native/fakes.h"
 #include "services/load_diagnosis.h"
+#include "services/pe_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -38,7 +38,8 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, std::string> refuse_version;  // path -> the version query's failure
   // path -> the length of a file of which only the first bytes are kept; the rest reads as zeros
   std::map<std::string, std::uint64_t> lengths;
-  std::uint64_t bytes_read = 0;  // by the readers
+  std::map<std::string, std::string> products;  // path -> its version resource's product name
+  std::uint64_t bytes_read = 0;                 // by the readers
   static constexpr LocalDateTime kFileTime{2025, 3, 4, 10, 20, 30};
 
   std::optional<std::uint32_t> Attributes(const std::string& path) override {
@@ -82,7 +83,9 @@ class FakeFileSystem final : public FileSystem {
     return entries;
   }
   std::unique_ptr<FileReader> NewReader() override { return std::make_unique<Reader>(*this); }
-  std::optional<std::string> ProductName(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ProductName(const std::string& path) override {
+    return products.count(path) ? std::optional(products.at(path)) : std::nullopt;
+  }
 
  private:
   // Reads of a file's parts, zeros past its stored bytes, each byte counted.
@@ -203,6 +206,35 @@ class FakeClassRegistry final : public ClassRegistry {
     for (const RegisteredClass& c : classes)
       if (std::any_of(c.servers.begin(), c.servers.end(), wanted)) taken.push_back(c);
     return taken;
+  }
+};
+
+// A 64-bit Windows with both halves, its folders where Windows puts them; this process is the
+// 64-bit build unless `process_machine` says otherwise.
+class FakeLoaderFacts final : public LoaderFacts {
+ public:
+  std::uint16_t process_machine = 0x8664;
+  std::vector<std::string> known_dlls, path;
+  std::set<std::string> protected_files;  // Windows Resource Protection's
+  std::map<std::string, std::string> environment{
+      {"ProgramW6432", "C:\\Program Files"},
+      {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+      {"CommonProgramW6432", "C:\\Program Files\\Common Files"},
+      {"CommonProgramFiles(x86)", "C:\\Program Files (x86)\\Common Files"}};
+
+  std::uint16_t ProcessMachine() override { return process_machine; }
+  std::uint16_t WindowsMachine() override { return 0x8664; }
+  std::string SystemFolder() override { return "C:\\Windows\\system32"; }
+  std::string Wow64SystemFolder() override { return "C:\\Windows\\SysWOW64"; }
+  std::string WindowsFolder() override { return "C:\\Windows"; }
+  std::vector<std::string> KnownDlls() override { return known_dlls; }
+  std::string CurrentFolder() override { return "C:\\Tools"; }
+  std::vector<std::string> PathFolders() override { return path; }
+  std::optional<std::string> Environment(const std::string& name) override {
+    return environment.count(name) ? std::optional(environment.at(name)) : std::nullopt;
+  }
+  bool ProtectedByWindows(const std::string& file) override {
+    return protected_files.count(file) > 0;
   }
 };
 

@@ -1,6 +1,7 @@
 // /scan of a folder larger than an info file can hold: the images give way to the other lines, and
 // a last comment says how many were left out; the loader then takes the whole file. An image of
-// gigabytes costs no more than a small one.
+// gigabytes costs no more than a small one. On a 64-bit Windows each image's runtimes come from
+// its own half, as either build reads it, and Windows' own DLLs are known in any language.
 #include "console/scan.h"
 
 #include <gtest/gtest.h>
@@ -10,38 +11,45 @@
 namespace tarn {
 namespace {
 
+constexpr std::uint16_t kX64 = 0x8664, kX86 = 0x014c;
+
+// Where the optional header's directories begin: a 32-bit image's header is shorter.
+std::size_t Directories(std::uint16_t machine) {
+  return 0x58 + (machine == kX86 ? 96 : 112);
+}
+
 // The smallest image the PE reader takes: headers with no section and no directory in use.
-std::string EmptyImage() {
+std::string EmptyImage(std::uint16_t machine = kX64) {
   std::string bytes(0x40 + 4 + 20 + 0xf0, '\0');
   auto put = [&](std::size_t at, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
   };
-  put(0, 0x5a4d, 2);        // MZ
-  put(0x3c, 0x40, 4);       // where the PE header begins
-  put(0x40, 0x4550, 4);     // PE
-  put(0x44, 0x8664, 2);     // x64
-  put(0x44 + 16, 0xf0, 2);  // the optional header's size
-  put(0x58, 0x20b, 2);      // PE32+
-  put(0x58 + 108, 16, 4);   // directories
+  put(0, 0x5a4d, 2);                              // MZ
+  put(0x3c, 0x40, 4);                             // where the PE header begins
+  put(0x40, 0x4550, 4);                           // PE
+  put(0x44, machine, 2);                          // the machine
+  put(0x44 + 16, 0xf0, 2);                        // the optional header's size
+  put(0x58, machine == kX86 ? 0x10b : 0x20b, 2);  // PE32 or PE32+
+  put(Directories(machine) - 4, 16, 4);           // directories
   return bytes;
 }
 
 // An image that imports one DLL, its import table in a section of its own after the headers.
-std::string ImportingImage(std::string_view dll) {
+std::string ImportingImage(std::string_view dll, std::uint16_t machine = kX64) {
   const std::size_t section = 0x58 + 0xf0, raw = 0x200;
-  std::string bytes = EmptyImage();
+  std::string bytes = EmptyImage(machine);
   bytes.resize(raw + 0x100, '\0');
   auto put = [&](std::size_t at, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
   };
-  put(0x46, 1, 2);                  // one section
-  put(0x58 + 112 + 8, 0x1000, 4);   // the import directory's address
-  put(section + 8, 0x1000, 4);      // the section: its size in memory
-  put(section + 12, 0x1000, 4);     // its address
-  put(section + 16, 0x100, 4);      // its size in the file
-  put(section + 20, raw, 4);        // where it lies in the file
-  put(raw + 12, 0x1000 + 0x40, 4);  // the first descriptor's name; the second is all zeros
-  put(raw + 16, 0x1000 + 0x80, 4);  // its thunks
+  put(0x46, 1, 2);                           // one section
+  put(Directories(machine) + 8, 0x1000, 4);  // the import directory's address
+  put(section + 8, 0x1000, 4);               // the section: its size in memory
+  put(section + 12, 0x1000, 4);              // its address
+  put(section + 16, 0x100, 4);               // its size in the file
+  put(section + 20, raw, 4);                 // where it lies in the file
+  put(raw + 12, 0x1000 + 0x40, 4);           // the first descriptor's name; the second is all zeros
+  put(raw + 16, 0x1000 + 0x80, 4);           // its thunks
   bytes.replace(raw + 0x40, dll.size(), dll);
   return bytes;
 }
@@ -66,8 +74,9 @@ std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
   }
   testing::FakeClassRegistry classes;
   classes.classes.push_back({{"C:\\App\\f00000.dll"}, {"Tarn.Kept"}});
-  const DllSearch search;
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
+  testing::FakeLoaderFacts facts;
+  const LoaderView loader(facts);
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, loader};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, "C:\\App");
   rig.files.files["C:\\scanned.tarninfo"] = scanned.text;
   return {LinesOf(scanned.text), scanned.left_out};
@@ -100,13 +109,80 @@ TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
   rig.files.lengths["C:\\App\\setup.exe"] = std::uint64_t{3} << 30;
   rig.files.files["C:\\Runtime\\tarnrt.dll"] = "";
   testing::FakeClassRegistry classes;
-  const DllSearch search{{}, {"C:\\Runtime"}};
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
+  testing::FakeLoaderFacts facts;
+  facts.path = {"C:\\Runtime"};
+  const LoaderView loader(facts);
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, loader};
   const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\setup.exe", "File=C:\\Runtime\\tarnrt.dll"}));
   EXPECT_LT(rig.files.bytes_read, 1u << 20);
+}
+
+// The scan of a folder on a 64-bit Windows, by the build of `process_machine`, its special folders
+// as the shell gives them there, with what the test put into `rig` and `facts`.
+testing::Lines ScanOnSixtyFourBitWindows(testing::Rig& rig, testing::FakeLoaderFacts& facts) {
+  rig.shell.folders = {{37, "C:\\Windows\\system32"},
+                       {41, "C:\\Windows\\SysWOW64"},
+                       {38, "C:\\Program Files"},
+                       {42, "C:\\Program Files (x86)"}};
+  testing::FakeClassRegistry classes;
+  const LoaderView loader(facts);
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, loader};
+  testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  lines.erase(lines.begin());  // the comment with the date
+  return lines;
+}
+
+// An application of both machines, each importing its own tarnrt.dll: each build finds each
+// image's runtime in that image's system folder, the 32-bit one as %SystemFolder% and the 64-bit
+// one by the path that build reads (Sysnative from the 32-bit build, whose System32 is the
+// 32-bit folder), so that each line checks the copy the loader would load.
+TEST(Scan, EachBuildTakesEachImagesRuntimeFromTheSystemFolderOfItsMachine) {
+  for (const std::uint16_t build : {kX86, kX64}) {
+    testing::Rig rig;
+    testing::FakeLoaderFacts facts;
+    facts.process_machine = build;
+    facts.path = {"C:\\Windows\\system32", "C:\\Windows"};
+    rig.files.files["C:\\App\\app64.exe"] = ImportingImage("tarnrt.dll", kX64);
+    rig.files.files["C:\\App\\app32.exe"] = ImportingImage("tarnrt.dll", kX86);
+    const std::string native = build == kX86 ? "C:\\Windows\\Sysnative" : "C:\\Windows\\system32";
+    // What this build reads in System32: the 32-bit build's is the 32-bit folder.
+    rig.files.files["C:\\Windows\\system32\\tarnrt.dll"] = "";
+    rig.files.files[native + "\\tarnrt.dll"] = "";
+    rig.files.files["C:\\Windows\\SysWOW64\\tarnrt.dll"] = "";
+    EXPECT_EQ(
+        ScanOnSixtyFourBitWindows(rig, facts),
+        (testing::Lines{"AppName=App", "InstallFolder=C:\\App", "File=%InstallFolder%\\app32.exe",
+                        "File=%InstallFolder%\\app64.exe", "File=" + native + "\\tarnrt.dll",
+                        "File=%SystemFolder%\\tarnrt.dll"}))
+        << build;
+  }
+}
+
+// Windows' own DLLs are those that Windows Resource Protection keeps, whatever the language of
+// their product names: a German Windows writes the same info file as an English one.
+TEST(Scan, AGermanWindowsWritesTheInfoFileOfAnEnglishOne) {
+  std::vector<testing::Lines> scans;
+  for (const char* product :
+       {"Microsoft\xae Windows\xae Operating System", "Betriebssystem Microsoft\xae Windows\xae"}) {
+    testing::Rig rig;
+    testing::FakeLoaderFacts facts;
+    rig.files.files["C:\\App\\desk.exe"] = ImportingImage("gdiplus.dll");
+    rig.files.files["C:\\App\\grid.dll"] = ImportingImage("tarnrt.dll");
+    rig.files.files["C:\\Windows\\system32\\gdiplus.dll"] = "";
+    rig.files.products["C:\\Windows\\system32\\gdiplus.dll"] = product;
+    facts.protected_files.insert("C:\\Windows\\system32\\gdiplus.dll");
+    rig.files.files["C:\\Windows\\system32\\tarnrt.dll"] = "";
+    rig.files.products["C:\\Windows\\system32\\tarnrt.dll"] = "Tarn Runtime";
+    scans.push_back(ScanOnSixtyFourBitWindows(rig, facts));
+  }
+  EXPECT_EQ(
+      scans[0],
+      (testing::Lines{"AppName=App", "InstallFolder=C:\\App", "File=%InstallFolder%\\desk.exe",
+                      "File=%InstallFolder%\\grid.dll", "File=C:\\Windows\\system32\\tarnrt.dll"}));
+  EXPECT_EQ(scans[1], scans[0]);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "services/load_diagnosis.h"
+#include "services/loader_view.h"
 #include "services/paths.h"
+#include "services/pe_image.h"
 #include "services/texts.h"
 #include "services/win32/handles.h"
 #include "services/win32/registry.h"
@@ -17,26 +19,6 @@
 namespace tarn::win32 {
 namespace {
 
-std::uint16_t OwnMachine() {
-  auto* base = reinterpret_cast<const BYTE*>(::GetModuleHandleA(nullptr));
-  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew)->FileHeader.Machine;
-}
-
-// The machine of Windows itself: a 32-bit process on 64-bit Windows runs under another one.
-std::uint16_t NativeMachine() {
-  SYSTEM_INFO system{};
-  ::GetNativeSystemInfo(&system);
-  switch (system.wProcessorArchitecture) {
-    case PROCESSOR_ARCHITECTURE_AMD64:
-      return kMachineX64;
-    case PROCESSOR_ARCHITECTURE_ARM64:
-      return kMachineArm64;
-    default:
-      return kMachineX86;
-  }
-}
-
 // A class's registration as one registry view holds it: the class's identifier that the
 // programmatic identifier names, and its servers.
 struct ViewedClass {
@@ -44,15 +26,17 @@ struct ViewedClass {
   std::string in_process_server;
 };
 
-ViewedClass ReadClass(const std::string& prog_id, REGSAM view) {
+ViewedClass ReadClass(const std::string& prog_id, const LoaderView& loader, RegistryView view) {
   ViewedClass found;
-  auto open = [&](const std::string& name) { return OpenKey(HKEY_CLASSES_ROOT, name, view); };
+  auto open = [&](const std::string& name) {
+    return OpenKey(HKEY_CLASSES_ROOT, name, RegistryFlag(view));
+  };
   UniqueKey id_key = open(prog_id + "\\CLSID");
   const std::string id = id_key ? TextValue(id_key.get(), nullptr) : std::string();
   if (id.empty()) return found;
   if (UniqueKey server = open("CLSID\\" + id + "\\InprocServer32")) {
     found.registered = true;
-    found.in_process_server = TextValue(server.get(), nullptr);
+    found.in_process_server = TextValue(server.get(), nullptr, loader, view);
   }
   if (open("CLSID\\" + id + "\\LocalServer32")) found.registered = true;
   return found;
@@ -72,55 +56,52 @@ bool Win32Diagnostics::Elevated() {
 
 // RegSvr32 hands a component of the other machine to its twin, where one exists: the machines
 // that can load the component are those of every RegSvr32 on this Windows, the one that ran (the
-// system folder's) among them.
+// system folder's) among them. The component's imports are looked for as the loader of its own
+// machine looks for them.
 LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
+  const LoaderView loader(facts_);
   std::vector<std::string> tools{SystemProgram(std::string(text::kRegisterCommand))};
-  const SearchFolders folders = CurrentSearchFolders();
-  char wow64[MAX_PATH];
-  UINT length = ::GetSystemWow64DirectoryA(wow64, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) tools.push_back(CombinePath(wow64, "regsvr32.exe"));
-  // A 32-bit process reaches the 64-bit system folder only by this name.
-  if (!folders.windows.empty()) tools.push_back(folders.windows + "\\Sysnative\\regsvr32.exe");
+  for (const std::uint16_t machine : {kMachineX86, loader.MachineOf(RegistryView::k64Bit)})
+    tools.push_back(CombinePath(loader.SystemFolderFor(machine), "regsvr32.exe"));
   std::vector<std::uint16_t> machines;
-  std::unique_ptr<FileReader> reader = files_.NewReader();
   for (const std::string& tool : tools) {
     if (tool.empty() || !IsFile(files_, tool)) continue;
-    try {
-      reader->Open(tool);
-      std::optional<PeImage> image = ReadPeImage(*reader);
-      if (image && std::find(machines.begin(), machines.end(), image->machine) == machines.end())
-        machines.push_back(image->machine);
-    } catch (const Failure&) {
-    }
+    const std::optional<std::uint16_t> machine = ImageMachine(files_, tool);
+    if (machine && std::find(machines.begin(), machines.end(), *machine) == machines.end())
+      machines.push_back(*machine);
   }
-  return Diagnose(files_, path, machines, StandardDllSearch());
+  const std::uint16_t own = ImageMachine(files_, path).value_or(loader.ProcessMachine());
+  return Diagnose(files_, path, machines, loader.SearchFor(own));
 }
 
 // The class is looked up in both registry views, as a 64-bit and a 32-bit host would see it. Its
 // in-process server is loaded into this process: the one of this process's view, else the other
-// view's. A server named without a folder is found by the loader's search for a DLL; one that is
-// found nowhere is itself the missing file.
+// view's, read as that view's programs read it (their program files, their system folder). A
+// server named without a folder is found by the loader's search for a DLL; one that is found
+// nowhere is itself the missing file.
 CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) {
   CreationDiagnosis diagnosis;
-  const std::uint16_t own = OwnMachine();
-  const std::uint16_t native = NativeMachine();
+  const LoaderView loader(facts_);
+  const std::uint16_t own = loader.ProcessMachine();
   diagnosis.loader_view = MachineName(own);
-  struct View {
-    REGSAM flag;
-    std::uint16_t machine;
-  };
-  std::vector<View> views{{KEY_WOW64_64KEY, native}};
-  if (native != kMachineX86) views.push_back({KEY_WOW64_32KEY, kMachineX86});
+  std::vector<RegistryView> views{RegistryView::k64Bit};
+  if (loader.MachineOf(RegistryView::k64Bit) != kMachineX86) views.push_back(RegistryView::k32Bit);
   std::string server;
-  for (const View& view : views) {
-    const ViewedClass found = ReadClass(prog_id, view.flag);
+  std::uint16_t server_machine = own;
+  for (const RegistryView view : views) {
+    const ViewedClass found = ReadClass(prog_id, loader, view);
     if (!found.registered) continue;
-    diagnosis.registered_for.push_back(MachineName(view.machine));
-    if (server.empty() || view.machine == own) server = found.in_process_server;
+    const std::uint16_t machine = loader.MachineOf(view);
+    diagnosis.registered_for.push_back(MachineName(machine));
+    if (server.empty() || machine == own) {
+      server = found.in_process_server;
+      server_machine = machine;
+    }
   }
   server = ServerFile(files_, server);
   if (server.empty()) return diagnosis;
-  const DllSearch search = StandardDllSearch();
+  server = loader.ReadableFor(server, server_machine);
+  const DllSearch search = loader.SearchFor(server_machine);
   if (server.find('\\') == std::string::npos) {
     // Loaded by its name alone, as the loader finds any DLL: the known DLLs, this exe's folder,
     // then the standard search.

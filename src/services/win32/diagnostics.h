@@ -1,5 +1,6 @@
-// The diagnosis of a failed load on this machine: the loader's search as Windows makes it, the
-// RegSvr32 that a registration starts and its twins, a class in either registry view.
+// The diagnosis of a failed load on this machine: the loader's search as Windows makes it for the
+// file's machine, the RegSvr32 that a registration starts and its twins, a class in either
+// registry view.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,7 @@ namespace tarn::win32 {
 
 class Win32Diagnostics final : public Diagnostics {
  public:
-  explicit Win32Diagnostics(FileSystem& files) : files_(files) {}
+  Win32Diagnostics(FileSystem& files, LoaderFacts& facts) : files_(files), facts_(facts) {}
 
   bool Elevated() override;
   LoadDiagnosis ExplainRegistration(const std::string& path) override;
@@ -19,6 +20,7 @@ class Win32Diagnostics final : public Diagnostics {
 
  private:
   FileSystem& files_;
+  LoaderFacts& facts_;
 };
 
 }  // namespace tarn::win32

@@ -11,7 +11,14 @@ UniqueKey OpenKey(HKEY root, const std::string& name, REGSAM view) {
   return UniqueKey(key);
 }
 
-std::string TextValue(HKEY key, const char* name) {
+namespace {
+
+struct Text {
+  std::string text;
+  bool expandable = false;
+};
+
+Text ReadText(HKEY key, const char* name) {
   char text[MAX_PATH * 4];
   DWORD type = 0, size = sizeof text - 1;
   if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
@@ -20,17 +27,30 @@ std::string TextValue(HKEY key, const char* name) {
     return {};
   }
   text[size] = '\0';
-  if (type == REG_SZ) return text;
-  char expanded[MAX_PATH * 4];
-  DWORD length = ::ExpandEnvironmentStringsA(text, expanded, sizeof expanded);
-  return length == 0 || length > sizeof expanded ? std::string() : std::string(expanded);
+  return {text, type == REG_EXPAND_SZ};
+}
+
+}  // namespace
+
+REGSAM RegistryFlag(RegistryView view) {
+  return view == RegistryView::k32Bit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+std::string TextValue(HKEY key, const char* name) {
+  return ReadText(key, name).text;
+}
+
+std::string TextValue(HKEY key, const char* name, const LoaderView& loader, RegistryView view) {
+  Text value = ReadText(key, name);
+  return value.expandable ? loader.Expand(value.text, view) : std::move(value.text);
 }
 
 // On a 32-bit Windows both flags name its one view; the caller takes each identifier once.
 std::vector<RegisteredClass> Win32ClassRegistry::Classes(
     const std::function<bool(const std::string& server)>& wanted) {
   std::vector<RegisteredClass> classes;
-  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+  for (const RegistryView registry_view : {RegistryView::k64Bit, RegistryView::k32Bit}) {
+    const REGSAM view = RegistryFlag(registry_view);
     UniqueKey ids = OpenKey(HKEY_CLASSES_ROOT, "CLSID", view);
     if (!ids) continue;
     char id[256];
@@ -44,7 +64,8 @@ std::vector<RegisteredClass> Win32ClassRegistry::Classes(
       auto read = [&](const char* subkey, std::vector<std::string>& into) {
         UniqueKey key = OpenKey(ids.get(), subkey, view);
         if (!key) return;
-        if (std::string value = TextValue(key.get(), nullptr); !value.empty())
+        if (std::string value = TextValue(key.get(), nullptr, loader_, registry_view);
+            !value.empty())
           into.push_back(std::move(value));
       };
       const std::string base = std::string(id) + "\\";

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "services/loader_view.h"
 #include "services/platform.h"
 
 namespace tarn::win32 {
@@ -21,14 +22,24 @@ using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 // nothing when it cannot be opened.
 UniqueKey OpenKey(HKEY root, const std::string& name, REGSAM view = 0);
 
-// A value's text, environment strings expanded; empty when there is none.
+// The flag that opens a key in `view`.
+REGSAM RegistryFlag(RegistryView view);
+
+// A value's text as written; empty when there is none.
 std::string TextValue(HKEY key, const char* name);
+// A value's text, the environment strings of a REG_EXPAND_SZ expanded as the programs of `view`
+// expand them, not as this process would; empty when there is none.
+std::string TextValue(HKEY key, const char* name, const LoaderView& loader, RegistryView view);
 
 // The classes of both registry views, with the programmatic identifiers their keys give.
 class Win32ClassRegistry final : public ClassRegistry {
  public:
+  explicit Win32ClassRegistry(const LoaderView& loader) : loader_(loader) {}
   std::vector<RegisteredClass> Classes(
       const std::function<bool(const std::string& server)>& wanted) override;
+
+ private:
+  const LoaderView& loader_;
 };
 
 }  // namespace tarn::win32

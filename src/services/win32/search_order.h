@@ -1,5 +1,5 @@
 // The folders where Windows looks for a program or a DLL named without a folder, as this process
-// sees them: a 32-bit process on 64-bit Windows sees the 32-bit system folder its loader would.
+// sees them, and the facts of this PC behind every loader's view of it.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "services/load_diagnosis.h"
+#include "services/platform.h"
 
 namespace tarn::win32 {
 
@@ -29,10 +29,26 @@ SearchFolders CurrentSearchFolders();
 // anyone. Empty when the system folder has none.
 std::string SystemProgram(const std::string& command_line);
 
-// The known DLLs and the folders of the standard search for a DLL loaded by its full path with
-// the altered search path, as the registration tool and COM load servers: after the DLL's own
-// folder, the system folder, the 16-bit system folder, the Windows folder, the current folder and
-// the folders of PATH.
-DllSearch StandardDllSearch();
+class Win32LoaderFacts final : public LoaderFacts {
+ public:
+  std::uint16_t ProcessMachine() override;
+  std::uint16_t WindowsMachine() override;
+  std::string SystemFolder() override;
+  std::string Wow64SystemFolder() override;
+  std::string WindowsFolder() override;
+  std::vector<std::string> KnownDlls() override;
+  std::string CurrentFolder() override;
+  std::vector<std::string> PathFolders() override;
+  std::optional<std::string> Environment(const std::string& name) override;
+  // Asks sfc.dll, loaded from the system folder when first needed (it is no import of the exe,
+  // which needs only DLLs of every Windows' own), for the file's System32 name where this
+  // process names it by Sysnative.
+  bool ProtectedByWindows(const std::string& path) override;
+
+ private:
+  using IsProtected = BOOL(WINAPI*)(HANDLE, LPCWSTR);
+  bool sfc_loaded_ = false;
+  IsProtected is_protected_ = nullptr;
+};
 
 }  // namespace tarn::win32
