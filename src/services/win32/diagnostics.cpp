@@ -105,7 +105,7 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
   if (server.find('\\') == std::string::npos) {
     // Loaded by its name alone, as the loader finds any DLL: the known DLLs, this exe's folder,
     // then the standard search.
-    const FoundImport found = FindImport(files_, CurrentSearchFolders().exe, server, search);
+    const FoundImport found = FindImport(files_, OwnExeFolder(), server, search);
     if (found.by_system) return diagnosis;  // Windows' own
     if (!found.path.empty()) server = found.path;
   }

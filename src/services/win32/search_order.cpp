@@ -40,26 +40,12 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
 
 }  // namespace
 
-SearchFolders CurrentSearchFolders() {
-  SearchFolders folders;
+std::string OwnExeFolder() {
   try {
-    folders.exe = GetFilePathOnly(ExePath());
+    return GetFilePathOnly(ExePath());
   } catch (...) {
+    return {};
   }
-  folders.current = FolderOf([](char* folder, UINT size) {
-    return static_cast<UINT>(::GetCurrentDirectoryA(size, folder));
-  });
-  folders.system = FolderOf(::GetSystemDirectoryA);
-  folders.windows = FolderOf(::GetWindowsDirectoryA);
-  if (!folders.windows.empty()) folders.system16 = folders.windows + "\\system";
-  if (std::optional<std::string> path = EnvironmentVariable("PATH")) {
-    for (std::size_t start = 0; start <= path->size();) {
-      const std::size_t end = std::min(path->find(';', start), path->size());
-      if (end > start) folders.path.push_back(path->substr(start, end - start));
-      start = end + 1;
-    }
-  }
-  return folders;
 }
 
 std::string SystemProgram(const std::string& command_line) {
@@ -122,11 +108,20 @@ std::vector<std::string> Win32LoaderFacts::KnownDlls() {
 }
 
 std::string Win32LoaderFacts::CurrentFolder() {
-  return CurrentSearchFolders().current;
+  return FolderOf([](char* folder, UINT size) {
+    return static_cast<UINT>(::GetCurrentDirectoryA(size, folder));
+  });
 }
 
 std::vector<std::string> Win32LoaderFacts::PathFolders() {
-  return CurrentSearchFolders().path;
+  std::vector<std::string> folders;
+  const std::string path = EnvironmentVariable("PATH").value_or("");
+  for (std::size_t start = 0; start < path.size();) {
+    const std::size_t end = std::min(path.find(';', start), path.size());
+    if (end > start) folders.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
 }
 
 std::optional<std::string> Win32LoaderFacts::Environment(const std::string& name) {

@@ -11,17 +11,8 @@
 
 namespace tarn::win32 {
 
-struct SearchFolders {
-  std::string exe;      // the folder of this process's exe
-  std::string current;  // the current folder
-  std::string system;
-  std::string system16;  // the 16-bit system folder, "system" in the Windows folder
-  std::string windows;
-  std::vector<std::string> path;  // the folders of PATH, in order
-};
-
-// Empty texts for the folders that cannot be had.
-SearchFolders CurrentSearchFolders();
+// The folder of this process's exe; empty when it cannot be had.
+std::string OwnExeFolder();
 
 // The program of the system folder that the command line's first word names (".exe" added to a
 // name without an extension), wherever else one of that name lies: the exe's folder and the
