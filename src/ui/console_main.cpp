@@ -22,6 +22,7 @@
 #include "services/win32/handles.h"
 #include "services/win32/registry.h"
 #include "services/win32/search_order.h"
+#include "services/win32/side_by_side.h"
 #include "services/win32/system_error.h"
 #include "ui/console_view.h"
 
@@ -226,7 +227,9 @@ int Scan(const std::string& path, OutFile& out) {
   Win32Shell shell;
   ErrorLineReporter reporter;
   Win32ClassRegistry classes;
-  const DllSearch search = StandardDllSearch();
+  Win32Assemblies assemblies;
+  DllSearch search = StandardDllSearch();
+  search.assemblies = &assemblies;
   console::ScanMachine machine{files, desktop, shell, reporter, classes, search};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
   out.Begin();

@@ -93,7 +93,9 @@ LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
     } catch (const Failure&) {
     }
   }
-  return Diagnose(files_, path, machines, StandardDllSearch());
+  DllSearch search = StandardDllSearch();
+  search.assemblies = &assemblies_;
+  return Diagnose(files_, path, machines, search);
 }
 
 // The class is looked up in both registry views, as a 64-bit and a 32-bit host would see it. Its
@@ -120,7 +122,8 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
   }
   server = ServerFile(files_, server);
   if (server.empty()) return diagnosis;
-  const DllSearch search = StandardDllSearch();
+  DllSearch search = StandardDllSearch();
+  search.assemblies = &assemblies_;
   if (server.find('\\') == std::string::npos) {
     // Loaded by its name alone, as the loader finds any DLL: the known DLLs, this exe's folder,
     // then the standard search.

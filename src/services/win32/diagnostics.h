@@ -6,6 +6,7 @@
 
 #include "services/diagnostics.h"
 #include "services/platform.h"
+#include "services/win32/side_by_side.h"
 
 namespace tarn::win32 {
 
@@ -19,6 +20,7 @@ class Win32Diagnostics final : public Diagnostics {
 
  private:
   FileSystem& files_;
+  Win32Assemblies assemblies_;
 };
 
 }  // namespace tarn::win32
