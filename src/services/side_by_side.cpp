@@ -101,16 +101,12 @@ std::vector<std::string> DependentAssemblies(std::string_view manifest) {
 }
 
 std::string EncodedAssemblyTitle(std::string_view identity) {
-  const std::size_t comma = identity.find(',');
-  const std::string_view name = identity.substr(0, comma);
+  const std::size_t comma = std::min(identity.find(','), identity.size());
   // Attribute expects a blank before each key, as in an element.
-  const std::string pairs = comma == std::string_view::npos
-                                ? std::string()
-                                : " " + std::string(identity.substr(comma + 1));
-  std::string spaced;
-  for (char c : pairs) spaced += c == ',' ? ' ' : c;
-  return AssemblyTitle(name, Attribute(spaced, "version"),
-                       Attribute(spaced, "processorArchitecture"));
+  std::string pairs;
+  for (const char c : identity.substr(comma)) pairs += c == ',' ? ' ' : c;
+  return AssemblyTitle(identity.substr(0, comma), Attribute(pairs, "version"),
+                       Attribute(pairs, "processorArchitecture"));
 }
 
 }  // namespace tarn
