@@ -16,6 +16,7 @@ add_library(tarn_win32 STATIC
   src/services/win32/registry.cpp
   src/services/win32/search_order.cpp
   src/services/win32/shell.cpp
+  src/services/win32/side_by_side.cpp
   src/services/win32/system_error.cpp
   src/ui/file_dialog.cpp
   src/ui/main_window.cpp

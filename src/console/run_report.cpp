@@ -300,10 +300,17 @@ void RunReport::PutLoad(const LoadDiagnosis& diagnosis, std::string_view loader_
     Put(Baseline::kMachine, {{field::kMachineFile, diagnosis.file_machine},
                              {loader_field, as_list || names.empty() ? names : names.front()}});
   }
-  if (diagnosis.missing_dependencies.empty()) return;
-  Json missing = Json::array();
-  for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
-  Put(Baseline::kMissingDependencies, std::move(missing));
+  if (!diagnosis.missing_dependencies.empty()) {
+    Json missing = Json::array();
+    for (const std::string& dll : diagnosis.missing_dependencies) missing.push_back(Utf8(dll));
+    Put(Baseline::kMissingDependencies, std::move(missing));
+  }
+  if (!diagnosis.missing_assemblies.empty()) {
+    OnItem([&](Json& item) {
+      Json& missing = item[field::kMissingAssemblies] = Json::array();
+      for (const std::string& name : diagnosis.missing_assemblies) missing.push_back(Utf8(name));
+    });
+  }
 }
 
 void RunReport::RegistrationEnded(const ProgramEnd& end) noexcept {

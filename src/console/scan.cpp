@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "console/scan_assemblies.h"
 #include "form/main_form.h"
 #include "script/variables.h"
 #include "services/ascii_case.h"
@@ -138,9 +139,11 @@ bool NamesWine(const std::optional<std::string>& product) {
 // the folder and which are not Windows' own, sorted by path: Windows' own by what Windows
 // Resource Protection says, never by a product name, which each language of Windows writes its
 // own way. The search begins in each image's own folder, so it is asked once for each machine,
-// folder and name.
+// folder and name; `served` holds the imports that a side-by-side assembly serves (as
+// folder\name in lower case), which the search never reaches.
 std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folder,
-                                  const std::vector<Image>& images) {
+                                  const std::vector<Image>& images,
+                                  const std::set<std::string>& served) {
   std::map<std::string, std::string> outside;  // by the path in lower case
   std::set<std::string> asked;
   std::map<std::uint16_t, DllSearch> searches;
@@ -152,7 +155,9 @@ std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folde
     const std::string own = GetFilePathOnly(CombinePath(folder, image.relative));
     const std::string key = std::to_string(image.machine) + ':' + AsciiLower(own) + '\\';
     for (const std::string& dll : image.imports) {
-      if (!asked.insert(key + AsciiLower(dll)).second) continue;
+      if (served.contains(AsciiLower(own + '\\' + dll)) ||
+          !asked.insert(key + AsciiLower(dll)).second)
+        continue;
       FoundImport where = FindImport(machine.files, own, dll, search->second);
       if (!where.path.empty() && !Inside(where.path, folder))
         outside.emplace(AsciiLower(where.path), std::move(where.path));
@@ -209,9 +214,13 @@ class FolderVariables {
 ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
   Found found = FindImages(machine.files, folder);
   const std::vector<Image>& images = found.images;
-  const std::vector<std::string> runtimes = Runtimes(machine, folder, images);
+  AssemblyScan assemblies(machine.assemblies, folder);
+  for (const Image& image : images) assemblies.Add(image.relative, image.imports);
+  const std::vector<std::string> runtimes = Runtimes(machine, folder, images, assemblies.Served());
   const std::vector<std::string> objects = ObjectsServedFrom(machine, folder);
   const FolderVariables variables(machine.shell, machine.reporter);
+  const std::vector<std::string> assembly_lines =
+      assemblies.Lines([&](const std::string& path) { return variables.Write(path); });
 
   ScannedInfoFile scanned;
   auto line = [&](std::string_view key, std::string_view value) {
@@ -228,7 +237,8 @@ ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
   // The images give way when the lines do not fit, and one more line says how many; when even
   // the names of the files not read do not fit, they give way too, as their count is kept.
   constexpr std::size_t kLimit = kMaxItemLines;
-  const std::size_t fixed = 3 + runtimes.size() + objects.size() + (found.unread.empty() ? 0 : 1);
+  const std::size_t fixed =
+      3 + runtimes.size() + assembly_lines.size() + objects.size() + (found.unread.empty() ? 0 : 1);
   std::size_t named = found.unread.size(), kept = images.size();
   if (fixed + named + kept > kLimit) {
     const std::size_t room = kLimit - 1 - std::min(fixed, kLimit - 1);
@@ -245,6 +255,7 @@ ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
          below(images[i].relative));
   }
   for (const std::string& runtime : runtimes) item(text::kTypeFile, variables.Write(runtime));
+  for (const std::string& assembly_line : assembly_lines) line(assembly_line, "");
   for (const std::string& prog_id : objects) item(text::kTypeInstantiateObject, prog_id);
   for (std::size_t i = 0; i < named; ++i) {
     line(text::kScanNotReadComment, below(found.unread[i].path) +

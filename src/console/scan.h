@@ -9,12 +9,14 @@
 #include "services/failure.h"
 #include "services/loader_view.h"
 #include "services/platform.h"
+#include "services/side_by_side.h"
 
 namespace tarn::console {
 
 // What the scan reads of the machine: files, the clock, the special folders behind the info
 // file's variables, the classes of the registry, and what the loader of each image's machine
-// sees: its search for imported DLLs and which of them are Windows' own.
+// sees: its search for imported DLLs and which of them are Windows' own, and the side-by-side
+// assemblies that an image's manifest names (none when null).
 struct ScanMachine {
   FileSystem& files;
   Desktop& desktop;
@@ -22,6 +24,7 @@ struct ScanMachine {
   Reporter& reporter;
   ClassRegistry& classes;
   const LoaderView& loader;
+  Assemblies* assemblies = nullptr;
 };
 
 // A file or folder that the scan could not read, and the system's reason.

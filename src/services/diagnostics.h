@@ -20,6 +20,9 @@ struct LoadDiagnosis {
   std::vector<std::string> loader_machines;
   // The DLLs the file imports, directly, that the loader's search order does not find.
   std::vector<std::string> missing_dependencies;
+  // The side-by-side assemblies that the file's manifest depends on when the loader cannot make
+  // its activation context, as AssemblyTitle writes them.
+  std::vector<std::string> missing_assemblies;
 };
 
 struct CreationDiagnosis {

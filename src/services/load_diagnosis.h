@@ -12,6 +12,7 @@
 #include "services/diagnostics.h"
 #include "services/pe_image.h"
 #include "services/platform.h"
+#include "services/side_by_side.h"
 
 namespace tarn {
 
@@ -22,10 +23,12 @@ bool IsFile(FileSystem& files, const std::string& path);
 std::optional<std::uint16_t> ImageMachine(FileSystem& files, const std::string& path);
 
 // Where the loader looks for an imported DLL that is not already decided: the known DLLs (names
-// in any case), then each folder in order.
+// in any case), then each folder in order. Before both, Diagnose asks `assemblies`, when there
+// are any, for the side-by-side assemblies that the image's manifest names.
 struct DllSearch {
   std::vector<std::string> known_dlls;
   std::vector<std::string> folders;
+  Assemblies* assemblies = nullptr;
 };
 
 // Where the loader takes an imported DLL from: the system itself (a known DLL or an API set), else

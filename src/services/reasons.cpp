@@ -27,6 +27,8 @@ void ExplainLoad(std::string_view value, const LoadDiagnosis& diagnosis,
     lines.push_back(Line(value, {text::kReasonFileIsFor, diagnosis.file_machine, loader_text,
                                  Joined(diagnosis.loader_machines)}));
   }
+  for (const std::string& assembly : diagnosis.missing_assemblies)
+    lines.push_back(Line(value, {text::kReasonNeedsAssembly, assembly, text::kReasonNotFound}));
   for (const std::string& dll : diagnosis.missing_dependencies)
     lines.push_back(Line(value, {text::kReasonImports, dll, text::kReasonNotFound}));
 }

@@ -194,6 +194,13 @@ inline constexpr std::string_view kScanNotReadComment = "; Not read: ";
 inline constexpr std::string_view kScanNotReadReason = ": ";
 inline constexpr std::string_view kScanNotReadCountComment = "; Files and folders not read: ";
 inline constexpr std::string_view kScanNotReadError = "tarninfoc: not read: ";
+// An assembly that serves an import of the scanned images; WinSxS folder names change with each
+// servicing update, so only a file that a folder variable can name becomes a check.
+inline constexpr std::string_view kScanAssemblyComment = "; Side-by-side assembly ";
+inline constexpr std::string_view kScanAssemblyFile = ": ";
+inline constexpr std::string_view kScanAssemblyMissingComment =
+    "; Side-by-side assembly not found on this PC: ";
+inline constexpr std::string_view kScanAssemblyNamedBy = ", named by the manifest of ";
 // The product name of Wine's own DLLs, which stand in for Windows' own under Wine, in lower case.
 inline constexpr std::string_view kWineProduct = "wine";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
@@ -226,6 +233,8 @@ inline constexpr std::string_view kReasonLoaderIsFor = ", this program is for ";
 inline constexpr std::string_view kReasonAnd = " and ";
 inline constexpr std::string_view kReasonImports = ": imports ";
 inline constexpr std::string_view kReasonNotFound = ", which the loader cannot find";
+inline constexpr std::string_view kReasonNeedsAssembly =
+    ": its manifest depends on the side-by-side assembly ";
 inline constexpr std::string_view kReasonNoClass = ": the class is registered in no registry view";
 inline constexpr std::string_view kReasonRegisteredFor = ": the class is registered only for ";
 // /baseline: the good PC's report that cannot be compared with, said after "the baseline FILE",
@@ -314,6 +323,7 @@ inline constexpr std::string_view kElevated = "elevated";
 inline constexpr std::string_view kRegisteredFor = "registeredFor";
 inline constexpr std::string_view kMachineLoader = "loader";
 inline constexpr std::string_view kMissingDependencies = "missingDependencies";
+inline constexpr std::string_view kMissingAssemblies = "missingAssemblies";
 inline constexpr std::string_view kBaseline = "baseline";
 inline constexpr std::string_view kBaselineFile = "file";
 inline constexpr std::string_view kBaselineMissing = "missing";

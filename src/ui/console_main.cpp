@@ -22,6 +22,7 @@
 #include "services/win32/handles.h"
 #include "services/win32/registry.h"
 #include "services/win32/search_order.h"
+#include "services/win32/side_by_side.h"
 #include "services/win32/system_error.h"
 #include "ui/console_view.h"
 
@@ -228,7 +229,8 @@ int Scan(const std::string& path, OutFile& out) {
   Win32LoaderFacts facts;
   const LoaderView loader(facts);
   Win32ClassRegistry classes(loader);
-  console::ScanMachine machine{files, desktop, shell, reporter, classes, loader};
+  Win32Assemblies assemblies;
+  console::ScanMachine machine{files, desktop, shell, reporter, classes, loader, &assemblies};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);

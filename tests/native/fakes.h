@@ -15,6 +15,7 @@
 
 #include "form/main_form.h"
 #include "services/platform.h"
+#include "services/side_by_side.h"
 
 namespace tarn::testing {
 
@@ -235,6 +236,23 @@ class FakeLoaderFacts final : public LoaderFacts {
   }
   bool ProtectedByWindows(const std::string& file) override {
     return protected_files.count(file) > 0;
+  }
+};
+
+// The side-by-side assemblies of each image by its path; an image's served imports are those it
+// imports.
+class FakeAssemblies final : public Assemblies {
+ public:
+  std::map<std::string, ImageAssemblies> images;
+  ImageAssemblies Resolve(const std::string& path,
+                          const std::vector<std::string>& imports) override {
+    auto found = images.find(path);
+    if (found == images.end()) return {};
+    ImageAssemblies assemblies = found->second;
+    std::erase_if(assemblies.served, [&](const AssemblyDll& served) {
+      return std::find(imports.begin(), imports.end(), served.dll) == imports.end();
+    });
+    return assemblies;
   }
 };
 

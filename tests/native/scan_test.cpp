@@ -185,5 +185,38 @@ TEST(Scan, AGermanWindowsWritesTheInfoFileOfAnEnglishOne) {
   EXPECT_EQ(scans[1], scans[0]);
 }
 
+// Imports that side-by-side assemblies serve: one from the store, whose folder names change with
+// each servicing update, so only a comment names it, and no namesake in the loader's search folders
+// is taken for it; one that this PC does not have, named with the image that needs it.
+TEST(Scan, NamesTheSideBySideAssembliesOfTheImagesInComments) {
+  testing::Rig rig;
+  rig.files.files["C:\\App\\old.exe"] = ImportingImage("msvcr90.dll");
+  rig.files.files["C:\\App\\report.dll"] = ImportingImage("mfc80.dll");
+  rig.files.files["C:\\Runtime\\msvcr90.dll"] = "";
+  const std::string store = "C:\\Windows\\WinSxS\\";
+  const std::string crt = "x86_microsoft.vc90.crt_1fc8b3b9a1e18e3b_9.0.30729.9635_none_508ef0e8";
+  testing::FakeAssemblies assemblies;
+  assemblies.images["C:\\App\\old.exe"].served.push_back(
+      {"msvcr90.dll", "Microsoft.VC90.CRT 9.0.30729.9635 x86", store + crt + "\\msvcr90.dll",
+       store + "Manifests\\" + crt + ".manifest"});
+  assemblies.images["C:\\App\\report.dll"].missing = {"Microsoft.VC80.MFC 8.0.50727.762 x86"};
+  testing::FakeClassRegistry classes;
+  testing::FakeLoaderFacts facts;
+  facts.path = {"C:\\Runtime"};
+  const LoaderView loader(facts);
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell,  rig.form,
+                               classes,   loader,      &assemblies};
+  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  EXPECT_EQ(
+      lines,
+      (testing::Lines{
+          lines.at(0), "AppName=App", "InstallFolder=C:\\App", "File=%InstallFolder%\\old.exe",
+          "File=%InstallFolder%\\report.dll",
+          "; Side-by-side assembly Microsoft.VC90.CRT 9.0.30729.9635 x86: " + store + crt +
+              "\\msvcr90.dll",
+          "; Side-by-side assembly not found on this PC: Microsoft.VC80.MFC 8.0.50727.762 x86, "
+          "named by the manifest of %InstallFolder%\\report.dll"}));
+}
+
 }  // namespace
 }  // namespace tarn

@@ -71,7 +71,9 @@ LoadDiagnosis Win32Diagnostics::ExplainRegistration(const std::string& path) {
       machines.push_back(*machine);
   }
   const std::uint16_t own = ImageMachine(files_, path).value_or(loader.ProcessMachine());
-  return Diagnose(files_, path, machines, loader.SearchFor(own));
+  DllSearch search = loader.SearchFor(own);
+  search.assemblies = &assemblies_;
+  return Diagnose(files_, path, machines, search);
 }
 
 // The class is looked up in both registry views, as a 64-bit and a 32-bit host would see it. Its
@@ -101,7 +103,8 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
   server = ServerFile(files_, server);
   if (server.empty()) return diagnosis;
   server = loader.ReadableFor(server, server_machine);
-  const DllSearch search = loader.SearchFor(server_machine);
+  DllSearch search = loader.SearchFor(server_machine);
+  search.assemblies = &assemblies_;
   if (server.find('\\') == std::string::npos) {
     // Loaded by its name alone, as the loader finds any DLL: the known DLLs, this exe's folder,
     // then the standard search.

@@ -7,6 +7,7 @@
 
 #include "services/diagnostics.h"
 #include "services/platform.h"
+#include "services/win32/side_by_side.h"
 
 namespace tarn::win32 {
 
@@ -21,6 +22,7 @@ class Win32Diagnostics final : public Diagnostics {
  private:
   FileSystem& files_;
   LoaderFacts& facts_;
+  Win32Assemblies assemblies_;
 };
 
 }  // namespace tarn::win32

@@ -83,6 +83,12 @@ inline void DeleteAccelerators(HACCEL table) {
 inline void DeleteWindow(HWND window) {
   ::DestroyWindow(window);
 }
+inline void UnloadModule(HMODULE module) {
+  ::FreeLibrary(module);
+}
+inline void ReleaseContext(HANDLE context) {
+  ::ReleaseActCtx(context);
+}
 
 using UniqueHandle = UniqueAny<HandleTraits<HANDLE, CloseKernelHandle>>;  // processes, events
 using UniqueFile = UniqueAny<HandleTraits<HANDLE, CloseKernelHandle, true>>;
@@ -92,6 +98,8 @@ using UniqueFont = UniqueAny<HandleTraits<HFONT, DeleteFont>>;
 using UniqueIcon = UniqueAny<HandleTraits<HICON, DeleteIcon>>;
 using UniqueAccelerators = UniqueAny<HandleTraits<HACCEL, DeleteAccelerators>>;
 using UniqueWindow = UniqueAny<HandleTraits<HWND, DeleteWindow>>;
+using UniqueModule = UniqueAny<HandleTraits<HMODULE, UnloadModule>>;
+using UniqueActCtx = UniqueAny<HandleTraits<HANDLE, ReleaseContext, true>>;  // activation contexts
 
 template <typename Interface>
 void ReleaseInterface(Interface* pointer) {
