@@ -13,13 +13,15 @@
 namespace tarn::console {
 
 // What the scan reads of the machine: files, the clock, the special folders behind the info
-// file's variables, the classes of the registry, and the loader's search for imported DLLs.
+// file's variables, the classes of the registry, what COM reads of a class without creating it
+// (its type information), and the loader's search for imported DLLs.
 struct ScanMachine {
   FileSystem& files;
   Desktop& desktop;
   Shell& shell;
   Reporter& reporter;
   ClassRegistry& classes;
+  Com& com;
   const DllSearch& search;
 };
 

@@ -194,6 +194,16 @@ inline constexpr std::string_view kScanNotReadComment = "; Not read: ";
 inline constexpr std::string_view kScanNotReadReason = ": ";
 inline constexpr std::string_view kScanNotReadCountComment = "; Files and folders not read: ";
 inline constexpr std::string_view kScanNotReadError = "tarninfoc: not read: ";
+// A class served from the scanned folder whose object the object check would not create on the
+// PC of the scan: a comment line with its programmatic identifier and one of these reasons.
+inline constexpr std::string_view kScanNotObjectComment = "; Not an InstantiateObject: ";
+inline constexpr std::string_view kScanServedOnlyIn = " (served only in the ";
+inline constexpr std::string_view kScanServedOnlyInView = "-bit registry view)";
+inline constexpr std::string_view kScanProgIdNamesNoClass = " (its ProgID names no class)";
+inline constexpr std::string_view kScanProgIdNamesAnotherClass =
+    " (its ProgID names another class)";
+inline constexpr std::string_view kScanNoAutomationType =
+    " (no type information says it is an automation object)";
 // Product names in version resources that name the operating system, in lower case without
 // marks: Windows' own, and Wine's own DLLs, which stand in for them under Wine.
 inline constexpr std::string_view kWindowsProduct = "microsoft windows operating system";

@@ -90,6 +90,10 @@ class ComOnDemand final : public Com {
     Start();
     return com_.CreateObject(prog_id);
   }
+  std::string ClassOf(const std::string& prog_id) override {
+    Start();
+    return com_.ClassOf(prog_id);
+  }
 
  private:
   void Start() {
@@ -226,8 +230,10 @@ int Scan(const std::string& path, OutFile& out) {
   Win32Shell shell;
   ErrorLineReporter reporter;
   Win32ClassRegistry classes;
+  // The classes' type information is read through COM, started only for a folder that serves any.
+  ComOnDemand com;
   const DllSearch search = StandardDllSearch();
-  console::ScanMachine machine{files, desktop, shell, reporter, classes, search};
+  console::ScanMachine machine{files, desktop, shell, reporter, classes, com, search};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);

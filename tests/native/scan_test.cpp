@@ -65,9 +65,12 @@ std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
     rig.files.files[name] = image;
   }
   testing::FakeClassRegistry classes;
-  classes.classes.push_back({{"C:\\App\\f00000.dll"}, {"Tarn.Kept"}});
+  classes.classes.push_back({"{1}", "C:\\App\\f00000.dll", "", {"Tarn.Kept"}});
+  rig.com.class_ids["Tarn.Kept"] = "{1}";
+  rig.com.automation["C:\\App\\f00000.dll"] = {"{1}"};
   const DllSearch search;
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     search};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, "C:\\App");
   rig.files.files["C:\\scanned.tarninfo"] = scanned.text;
   return {LinesOf(scanned.text), scanned.left_out};
@@ -101,12 +104,43 @@ TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
   rig.files.files["C:\\Runtime\\tarnrt.dll"] = "";
   testing::FakeClassRegistry classes;
   const DllSearch search{{}, {"C:\\Runtime"}};
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, search};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     search};
   const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\setup.exe", "File=C:\\Runtime\\tarnrt.dll"}));
   EXPECT_LT(rig.files.bytes_read, 1u << 20);
+}
+
+// The 32-bit build on a 64-bit Windows, which no run here can show: an in-process server of the
+// 64-bit registry view alone serves no 32-bit process, while COM starts a local server of that
+// view for a client of either bitness. The class of both views is written once.
+TEST(Scan, WritesAnObjectOnlyWhereTheBuildOfTheScanCanCreateIt) {
+  testing::Rig rig;
+  for (const char* name : {"C:\\App\\both.dll", "C:\\App\\in64.dll", "C:\\App\\local64.exe"})
+    rig.files.files[name] = EmptyImage();
+  testing::FakeClassRegistry classes;
+  classes.classes = {
+      {"{A}", "C:\\App\\in64.dll", "", {"Tarn.In64"}, 64, false},
+      {"{B}", "", "\"C:\\App\\local64.exe\" /automation", {"Tarn.Local64"}, 64, false},
+      {"{C}", "C:\\App\\both.dll", "", {"Tarn.Both"}, 64, false},
+      {"{C}", "C:\\App\\both.dll", "", {"Tarn.Both"}, 32, true}};
+  rig.com.class_ids = {{"Tarn.In64", "{A}"}, {"Tarn.Local64", "{B}"}, {"Tarn.Both", "{C}"}};
+  rig.com.automation["C:\\App\\in64.dll"] = {"{A}"};
+  rig.com.automation["C:\\App\\local64.exe"] = {"{B}"};
+  rig.com.automation["C:\\App\\both.dll"] = {"{C}"};
+  const DllSearch search;
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     search};
+  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  EXPECT_EQ(lines,
+            (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
+                            "File=%InstallFolder%\\both.dll", "File=%InstallFolder%\\in64.dll",
+                            "File=%InstallFolder%\\local64.exe", "InstantiateObject=Tarn.Both",
+                            "InstantiateObject=Tarn.Local64",
+                            "; Not an InstantiateObject: Tarn.In64 (served only in the "
+                            "64-bit registry view)"}));
 }
 
 }  // namespace
