@@ -29,6 +29,7 @@ struct Image {
   std::string relative;       // the path below the scanned folder
   std::uint16_t machine = 0;  // none for a type library
   bool self_registering = false;
+  bool type_library = false;  // a type library as a file of its own
   std::vector<std::string> imports;
 };
 
@@ -36,11 +37,11 @@ struct Image {
 // when it cannot be read. Its first bytes tell most files that are neither without more reads.
 std::optional<Image> ReadImage(FileReader& reader) {
   const std::string_view start = reader.Read(0, 4);
-  if (IsTypeLibrary(start)) return Image{};
+  if (IsTypeLibrary(start)) return Image{{}, 0, false, true, {}};
   if (!start.starts_with("MZ")) return std::nullopt;
   std::optional<PeImage> pe = ReadPeImage(reader);
   if (!pe) return std::nullopt;
-  return Image{{}, pe->machine, pe->self_registering, std::move(pe->imports)};
+  return Image{{}, pe->machine, pe->self_registering, false, std::move(pe->imports)};
 }
 
 struct Found {
@@ -171,19 +172,83 @@ std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folde
   return runtimes;
 }
 
-// The programmatic identifiers of the classes whose server lies in the folder, sorted, each once.
-std::vector<std::string> ObjectsServedFrom(ScanMachine& machine, const std::string& folder) {
-  std::set<std::string> prog_ids;
+// A programmatic identifier of a class served from the folder, and why the object check would
+// not create its object on this PC; empty text when it would.
+struct ServedObject {
+  std::string prog_id;
+  std::string not_created;
+};
+
+// The classes that the folder's type information describes as automation objects, read from
+// the classes' server files and the folder's type library files, each file once; a file without
+// a type library describes none.
+std::set<std::string> AutomationClasses(ScanMachine& machine, const std::set<std::string>& files) {
+  std::set<std::string> classes;
+  for (const std::string& file : files) {
+    try {
+      const std::unique_ptr<TypeLibReader> reader = machine.com.NewTypeLibReader();
+      if (!reader) break;
+      reader->SetFile(file);
+      for (const std::string& id : reader->AutomationClasses()) classes.insert(AsciiLower(id));
+    } catch (const Failure&) {
+    }
+  }
+  return classes;
+}
+
+// The programmatic identifiers of the classes whose server lies in the folder, sorted, each once,
+// each with the reason why the object check, which creates the object for IDispatch, cannot
+// create it here. An in-process server serves only the registry view of this process; COM starts
+// a local server of either view for a client of either bitness. A scan runs no component's code:
+// what the object is comes from type information alone.
+std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::string& folder,
+                                            const std::vector<Image>& images) {
   auto inside = [&](const std::string& value) {
     std::string_view start = value;
     if (start.starts_with('"')) start.remove_prefix(1);
     // Only a value that begins with the folder can name a file in it: the others are not looked
     // up on the disk.
-    return Inside(start, folder) && Inside(ServerFile(machine.files, value), folder);
+    return !value.empty() && Inside(start, folder) &&
+           Inside(ServerFile(machine.files, value), folder);
   };
-  for (const RegisteredClass& registered : machine.classes.Classes(inside))
-    prog_ids.insert(registered.prog_ids.begin(), registered.prog_ids.end());
-  return {prog_ids.begin(), prog_ids.end()};
+  std::map<std::string, std::vector<const RegisteredClass*>> by_prog_id;
+  const std::vector<RegisteredClass> classes = machine.classes.Classes(inside);
+  std::set<std::string> libraries;
+  for (const Image& image : images)
+    if (image.type_library) libraries.insert(CombinePath(folder, image.relative));
+  for (const RegisteredClass& registered : classes) {
+    for (const std::string& prog_id : registered.prog_ids)
+      by_prog_id[prog_id].push_back(&registered);
+    for (const std::string* server : {&registered.in_process_server, &registered.local_server})
+      if (inside(*server)) libraries.insert(ServerFile(machine.files, *server));
+  }
+  std::optional<std::set<std::string>> automation;
+  std::vector<ServedObject> objects;
+  for (const auto& [prog_id, named_by] : by_prog_id) {
+    std::vector<const RegisteredClass*> served;
+    for (const RegisteredClass* registered : named_by)
+      if ((registered->own_view && inside(registered->in_process_server)) ||
+          inside(registered->local_server))
+        served.push_back(registered);
+    ServedObject object{prog_id, {}};
+    const std::string id = served.empty() ? std::string() : machine.com.ClassOf(prog_id);
+    const bool named = std::any_of(served.begin(), served.end(), [&](const RegisteredClass* c) {
+      return EqualNoCase(c->id, id);
+    });
+    if (served.empty()) {
+      object.not_created = std::string(text::kScanServedOnlyIn) +
+                           std::to_string(named_by.front()->view_bits) +
+                           std::string(text::kScanServedOnlyInView);
+    } else if (!named) {
+      object.not_created =
+          id.empty() ? text::kScanProgIdNamesNoClass : text::kScanProgIdNamesAnotherClass;
+    } else {
+      if (!automation) automation = AutomationClasses(machine, libraries);
+      if (!automation->count(AsciiLower(id))) object.not_created = text::kScanNoAutomationType;
+    }
+    objects.push_back(std::move(object));
+  }
+  return objects;
 }
 
 // A path written with the first of the info file's folder variables that holds it, each found
@@ -217,7 +282,7 @@ ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
   AssemblyScan assemblies(machine.assemblies, folder);
   for (const Image& image : images) assemblies.Add(image.relative, image.imports);
   const std::vector<std::string> runtimes = Runtimes(machine, folder, images, assemblies.Served());
-  const std::vector<std::string> objects = ObjectsServedFrom(machine, folder);
+  const std::vector<ServedObject> objects = ObjectsServedFrom(machine, folder, images);
   const FolderVariables variables(machine.shell, machine.reporter);
   const std::vector<std::string> assembly_lines =
       assemblies.Lines([&](const std::string& path) { return variables.Write(path); });
@@ -256,7 +321,12 @@ ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
   }
   for (const std::string& runtime : runtimes) item(text::kTypeFile, variables.Write(runtime));
   for (const std::string& assembly_line : assembly_lines) line(assembly_line, "");
-  for (const std::string& prog_id : objects) item(text::kTypeInstantiateObject, prog_id);
+  // The objects the check creates here, then those it would not, each with the reason.
+  for (const ServedObject& object : objects)
+    if (object.not_created.empty()) item(text::kTypeInstantiateObject, object.prog_id);
+  for (const ServedObject& object : objects)
+    if (!object.not_created.empty())
+      line(text::kScanNotObjectComment, object.prog_id + object.not_created);
   for (std::size_t i = 0; i < named; ++i) {
     line(text::kScanNotReadComment, below(found.unread[i].path) +
                                         std::string(text::kScanNotReadReason) +

@@ -14,15 +14,17 @@
 namespace tarn::console {
 
 // What the scan reads of the machine: files, the clock, the special folders behind the info
-// file's variables, the classes of the registry, and what the loader of each image's machine
-// sees: its search for imported DLLs and which of them are Windows' own, and the side-by-side
-// assemblies that an image's manifest names (none when null).
+// file's variables, the classes of the registry, what COM reads of a class without creating it
+// (its type information), and what the loader of each image's machine sees: its search for
+// imported DLLs and which of them are Windows' own, and the side-by-side assemblies that an
+// image's manifest names (none when null).
 struct ScanMachine {
   FileSystem& files;
   Desktop& desktop;
   Shell& shell;
   Reporter& reporter;
   ClassRegistry& classes;
+  Com& com;
   const LoaderView& loader;
   Assemblies* assemblies = nullptr;
 };

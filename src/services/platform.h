@@ -164,6 +164,10 @@ class TypeLibReader {
   virtual void SetFile(const std::string& path) = 0;
   // The loaded library's GUID as text in braces, upper case.
   virtual std::string Guid() = 0;
+  // The classes the loaded library describes as automation objects: those whose default
+  // interface (not a source of events) is a dispinterface or a dual interface. Their identifiers
+  // as Guid writes them.
+  virtual std::vector<std::string> AutomationClasses() = 0;
 };
 
 // A COM object the tool holds; released when destroyed. No property or method of it is used.
@@ -180,24 +184,32 @@ class Com {
   // An automation object of the class the programmatic identifier names, from an in-process or
   // local server; throws with the platform's description (never empty) when there is none.
   virtual std::unique_ptr<ComObject> CreateObject(const std::string& prog_id) = 0;
+  // The class that CreateObject would create for the programmatic identifier, as the system reads
+  // the identifier in this process's registry view: its identifier in braces, upper case; empty
+  // text when it names none. Runs no component's code.
+  virtual std::string ClassOf(const std::string& prog_id) = 0;
 
  protected:
   ~Com() = default;
 };
 
-// A class of the registry that names a server: its in-process and local servers' values as
-// written, environment strings expanded, and its programmatic identifiers (the versioned one
-// first).
+// A class of one registry view that names a server: its identifier as its key is named, its
+// in-process and local servers' values as written (empty where none), environment strings
+// expanded, and its programmatic identifiers (the versioned one first).
 struct RegisteredClass {
-  std::vector<std::string> servers;
+  std::string id;
+  std::string in_process_server;
+  std::string local_server;
   std::vector<std::string> prog_ids;
+  int view_bits = 64;    // the registry view that holds it: 64 or 32
+  bool own_view = true;  // the view of this process, the only one its in-process servers serve
 };
 
 class ClassRegistry {
  public:
   // The classes of every registry view with a server whose value `wanted` takes, those without a
-  // programmatic identifier left out. Only the wanted classes' identifiers are read: a registry
-  // holds thousands of classes.
+  // programmatic identifier left out; a class in both views is one of each. Only the wanted
+  // classes' identifiers are read: a registry holds thousands of classes.
   virtual std::vector<RegisteredClass> Classes(
       const std::function<bool(const std::string& server)>& wanted) = 0;
 

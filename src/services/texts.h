@@ -201,6 +201,16 @@ inline constexpr std::string_view kScanAssemblyFile = ": ";
 inline constexpr std::string_view kScanAssemblyMissingComment =
     "; Side-by-side assembly not found on this PC: ";
 inline constexpr std::string_view kScanAssemblyNamedBy = ", named by the manifest of ";
+// A class served from the scanned folder whose object the object check would not create on the
+// PC of the scan: a comment line with its programmatic identifier and one of these reasons.
+inline constexpr std::string_view kScanNotObjectComment = "; Not an InstantiateObject: ";
+inline constexpr std::string_view kScanServedOnlyIn = " (served only in the ";
+inline constexpr std::string_view kScanServedOnlyInView = "-bit registry view)";
+inline constexpr std::string_view kScanProgIdNamesNoClass = " (its ProgID names no class)";
+inline constexpr std::string_view kScanProgIdNamesAnotherClass =
+    " (its ProgID names another class)";
+inline constexpr std::string_view kScanNoAutomationType =
+    " (no type information says it is an automation object)";
 // The product name of Wine's own DLLs, which stand in for Windows' own under Wine, in lower case.
 inline constexpr std::string_view kWineProduct = "wine";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.

@@ -91,6 +91,10 @@ class ComOnDemand final : public Com {
     Start();
     return com_.CreateObject(prog_id);
   }
+  std::string ClassOf(const std::string& prog_id) override {
+    Start();
+    return com_.ClassOf(prog_id);
+  }
 
  private:
   void Start() {
@@ -230,7 +234,9 @@ int Scan(const std::string& path, OutFile& out) {
   const LoaderView loader(facts);
   Win32ClassRegistry classes(loader);
   Win32Assemblies assemblies;
-  console::ScanMachine machine{files, desktop, shell, reporter, classes, loader, &assemblies};
+  // The classes' type information is read through COM, started only for a folder that serves any.
+  ComOnDemand com;
+  console::ScanMachine machine{files, desktop, shell, reporter, classes, com, loader, &assemblies};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);

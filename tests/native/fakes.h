@@ -184,17 +184,34 @@ class FakeShell final : public Shell {
   }
 };
 
-// No component holds a type library and no class can be created.
+// No class can be created. A component holds a type library only where `automation` names its
+// path (with the classes it describes as automation objects), and a programmatic identifier names
+// a class only where `class_ids` has it.
 class FakeCom final : public Com {
   struct Reader : TypeLibReader {
-    void SetFile(const std::string&) override { Raise("Error loading type library/DLL."); }
+    explicit Reader(const FakeCom& com) : com(com) {}
+    void SetFile(const std::string& path) override {
+      if (!com.automation.count(path)) Raise("Error loading type library/DLL.");
+      classes = com.automation.at(path);
+    }
     std::string Guid() override { return {}; }
+    std::vector<std::string> AutomationClasses() override { return classes; }
+    const FakeCom& com;
+    std::vector<std::string> classes;
   };
 
  public:
-  std::unique_ptr<TypeLibReader> NewTypeLibReader() override { return std::make_unique<Reader>(); }
+  std::map<std::string, std::vector<std::string>> automation;  // a library's path -> classes
+  std::map<std::string, std::string> class_ids;                // ProgID -> class identifier
+
+  std::unique_ptr<TypeLibReader> NewTypeLibReader() override {
+    return std::make_unique<Reader>(*this);
+  }
   std::unique_ptr<ComObject> CreateObject(const std::string&) override {
     Raise("ActiveX component can't create object");
+  }
+  std::string ClassOf(const std::string& prog_id) override {
+    return class_ids.count(prog_id) ? class_ids.at(prog_id) : std::string();
   }
 };
 
@@ -205,7 +222,9 @@ class FakeClassRegistry final : public ClassRegistry {
       const std::function<bool(const std::string&)>& wanted) override {
     std::vector<RegisteredClass> taken;
     for (const RegisteredClass& c : classes)
-      if (std::any_of(c.servers.begin(), c.servers.end(), wanted)) taken.push_back(c);
+      if ((!c.in_process_server.empty() && wanted(c.in_process_server)) ||
+          (!c.local_server.empty() && wanted(c.local_server)))
+        taken.push_back(c);
     return taken;
   }
 };

@@ -73,10 +73,13 @@ std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
     rig.files.files[name] = image;
   }
   testing::FakeClassRegistry classes;
-  classes.classes.push_back({{"C:\\App\\f00000.dll"}, {"Tarn.Kept"}});
+  classes.classes.push_back({"{1}", "C:\\App\\f00000.dll", "", {"Tarn.Kept"}});
+  rig.com.class_ids["Tarn.Kept"] = "{1}";
+  rig.com.automation["C:\\App\\f00000.dll"] = {"{1}"};
   testing::FakeLoaderFacts facts;
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, loader};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     loader};
   const console::ScannedInfoFile scanned = console::ScanFolder(machine, "C:\\App");
   rig.files.files["C:\\scanned.tarninfo"] = scanned.text;
   return {LinesOf(scanned.text), scanned.left_out};
@@ -112,7 +115,8 @@ TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
   testing::FakeLoaderFacts facts;
   facts.path = {"C:\\Runtime"};
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, loader};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     loader};
   const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
@@ -129,7 +133,8 @@ testing::Lines ScanOnSixtyFourBitWindows(testing::Rig& rig, testing::FakeLoaderF
                        {42, "C:\\Program Files (x86)"}};
   testing::FakeClassRegistry classes;
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form, classes, loader};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     loader};
   testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
   lines.erase(lines.begin());  // the comment with the date
   return lines;
@@ -204,8 +209,8 @@ TEST(Scan, NamesTheSideBySideAssembliesOfTheImagesInComments) {
   testing::FakeLoaderFacts facts;
   facts.path = {"C:\\Runtime"};
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell,  rig.form,
-                               classes,   loader,      &assemblies};
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     loader,    &assemblies};
   const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
   EXPECT_EQ(
       lines,
@@ -216,6 +221,38 @@ TEST(Scan, NamesTheSideBySideAssembliesOfTheImagesInComments) {
               "\\msvcr90.dll",
           "; Side-by-side assembly not found on this PC: Microsoft.VC80.MFC 8.0.50727.762 x86, "
           "named by the manifest of %InstallFolder%\\report.dll"}));
+}
+
+// The 32-bit build on a 64-bit Windows, which no run here can show: an in-process server of the
+// 64-bit registry view alone serves no 32-bit process, while COM starts a local server of that
+// view for a client of either bitness. The class of both views is written once.
+TEST(Scan, WritesAnObjectOnlyWhereTheBuildOfTheScanCanCreateIt) {
+  testing::Rig rig;
+  for (const char* name : {"C:\\App\\both.dll", "C:\\App\\in64.dll", "C:\\App\\local64.exe"})
+    rig.files.files[name] = EmptyImage();
+  testing::FakeClassRegistry classes;
+  classes.classes = {
+      {"{A}", "C:\\App\\in64.dll", "", {"Tarn.In64"}, 64, false},
+      {"{B}", "", "\"C:\\App\\local64.exe\" /automation", {"Tarn.Local64"}, 64, false},
+      {"{C}", "C:\\App\\both.dll", "", {"Tarn.Both"}, 64, false},
+      {"{C}", "C:\\App\\both.dll", "", {"Tarn.Both"}, 32, true}};
+  rig.com.class_ids = {{"Tarn.In64", "{A}"}, {"Tarn.Local64", "{B}"}, {"Tarn.Both", "{C}"}};
+  rig.com.automation["C:\\App\\in64.dll"] = {"{A}"};
+  rig.com.automation["C:\\App\\local64.exe"] = {"{B}"};
+  rig.com.automation["C:\\App\\both.dll"] = {"{C}"};
+  testing::FakeLoaderFacts facts;
+  facts.process_machine = kX86;
+  const LoaderView loader(facts);
+  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     loader};
+  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  EXPECT_EQ(lines,
+            (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
+                            "File=%InstallFolder%\\both.dll", "File=%InstallFolder%\\in64.dll",
+                            "File=%InstallFolder%\\local64.exe", "InstantiateObject=Tarn.Both",
+                            "InstantiateObject=Tarn.Local64",
+                            "; Not an InstantiateObject: Tarn.In64 (served only in the "
+                            "64-bit registry view)"}));
 }
 
 }  // namespace

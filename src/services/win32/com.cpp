@@ -4,6 +4,7 @@
 
 #include <oleauto.h>
 
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -14,6 +15,56 @@
 
 namespace tarn::win32 {
 namespace {
+
+std::string GuidText(const GUID& guid) {
+  wchar_t text[40] = L"";
+  const int length = ::StringFromGUID2(guid, text, 40);
+  return Narrow(text, length > 0 ? length - 1 : 0);
+}
+
+// A type's attributes, held while they are read.
+class TypeAttributes {
+ public:
+  explicit TypeAttributes(ITypeInfo* type) : type_(type) {
+    if (FAILED(type->GetTypeAttr(&attributes_))) attributes_ = nullptr;
+  }
+  TypeAttributes(const TypeAttributes&) = delete;
+  TypeAttributes& operator=(const TypeAttributes&) = delete;
+  ~TypeAttributes() {
+    if (attributes_) type_->ReleaseTypeAttr(attributes_);
+  }
+  const TYPEATTR* get() const { return attributes_; }
+
+ private:
+  ITypeInfo* type_;
+  TYPEATTR* attributes_ = nullptr;
+};
+
+// The interface that a client of the class gets by default: the one marked default that is no
+// source of events, else, as where no interface is marked, the first that is no source.
+UniqueCom<ITypeInfo> DefaultInterface(ITypeInfo* coclass, WORD interfaces) {
+  std::optional<UINT> chosen;
+  for (UINT i = 0; i < interfaces; ++i) {
+    INT flags = 0;
+    if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || (flags & IMPLTYPEFLAG_FSOURCE)) continue;
+    if (!chosen || (flags & IMPLTYPEFLAG_FDEFAULT)) chosen = i;
+    if (flags & IMPLTYPEFLAG_FDEFAULT) break;
+  }
+  UniqueCom<ITypeInfo> found;
+  HREFTYPE reference = 0;
+  if (!chosen || FAILED(coclass->GetRefTypeOfImplType(*chosen, &reference)) ||
+      FAILED(coclass->GetRefTypeInfo(reference, found.put())))
+    found.release();  // whatever a failed call left there is no reference of ours
+  return found;
+}
+
+// Whether a client can reach the interface through IDispatch, as the object check asks for it.
+bool IsAutomation(ITypeInfo* interface_type) {
+  const TypeAttributes attributes(interface_type);
+  const TYPEATTR* type = attributes.get();
+  return type && (type->typekind == TKIND_DISPATCH ||
+                  (type->typekind == TKIND_INTERFACE && (type->wTypeFlags & TYPEFLAG_FDUAL)));
+}
 
 // Our own reader: the system's loader reads the library out of the file's resources.
 class Win32TypeLibReader final : public TypeLibReader {
@@ -32,10 +83,32 @@ class Win32TypeLibReader final : public TypeLibReader {
     TLIBATTR* attributes = nullptr;
     const HRESULT result = library_.get()->GetLibAttr(&attributes);
     if (FAILED(result)) ThrowSystemError(static_cast<DWORD>(result));
-    wchar_t text[40] = L"";
-    const int length = ::StringFromGUID2(attributes->guid, text, 40);
+    std::string guid = GuidText(attributes->guid);
     library_.get()->ReleaseTLibAttr(attributes);
-    return Narrow(text, length > 0 ? length - 1 : 0);
+    return guid;
+  }
+
+  // Only the library's own descriptions are read: nothing of the class is created.
+  std::vector<std::string> AutomationClasses() override {
+    if (!library_) ThrowSystemError(static_cast<DWORD>(TYPE_E_CANTLOADLIBRARY));
+    std::vector<std::string> classes;
+    const UINT count = library_.get()->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+      TYPEKIND kind{};
+      UniqueCom<ITypeInfo> coclass;
+      if (FAILED(library_.get()->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
+      if (FAILED(library_.get()->GetTypeInfo(i, coclass.put()))) {
+        coclass.release();  // not a reference of ours
+        continue;
+      }
+      const TypeAttributes attributes(coclass.get());
+      if (!attributes.get()) continue;
+      UniqueCom<ITypeInfo> default_interface =
+          DefaultInterface(coclass.get(), attributes.get()->cImplTypes);
+      if (default_interface && IsAutomation(default_interface.get()))
+        classes.push_back(GuidText(attributes.get()->guid));
+    }
+    return classes;
   }
 
  private:
@@ -81,6 +154,11 @@ std::unique_ptr<ComObject> Win32Com::CreateObject(const std::string& prog_id) {
   if (!object) ThrowCreationError(E_POINTER);
   // Held until the new owner has it, also when there is no memory for that owner.
   return std::make_unique<HeldObject>(std::move(object));
+}
+
+std::string Win32Com::ClassOf(const std::string& prog_id) {
+  CLSID id{};
+  return SUCCEEDED(::CLSIDFromProgID(Wide(prog_id).c_str(), &id)) ? GuidText(id) : std::string();
 }
 
 }  // namespace tarn::win32

@@ -9,6 +9,7 @@ class Win32Com final : public Com {
  public:
   std::unique_ptr<TypeLibReader> NewTypeLibReader() override;
   std::unique_ptr<ComObject> CreateObject(const std::string& prog_id) override;
+  std::string ClassOf(const std::string& prog_id) override;
 };
 
 }  // namespace tarn::win32

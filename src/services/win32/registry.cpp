@@ -1,7 +1,5 @@
 #include "services/win32/registry.h"
 
-#include <algorithm>
-
 namespace tarn::win32 {
 
 UniqueKey OpenKey(HKEY root, const std::string& name, REGSAM view) {
@@ -45,13 +43,36 @@ std::string TextValue(HKEY key, const char* name, const LoaderView& loader, Regi
   return value.expandable ? loader.Expand(value.text, view) : std::move(value.text);
 }
 
-// On a 32-bit Windows both flags name its one view; the caller takes each identifier once.
+namespace {
+
+struct ClassView {
+  REGSAM flag;
+  int bits;
+};
+
+// The registry views that hold classes, this process's first: a 32-bit Windows has one.
+std::vector<ClassView> ClassViews() {
+#ifdef _WIN64
+  return {{KEY_WOW64_64KEY, 64}, {KEY_WOW64_32KEY, 32}};
+#else
+  BOOL wow64 = FALSE;
+  if (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64)
+    return {{KEY_WOW64_32KEY, 32}, {KEY_WOW64_64KEY, 64}};
+  return {{0, 32}};
+#endif
+}
+
+}  // namespace
+
 std::vector<RegisteredClass> Win32ClassRegistry::Classes(
     const std::function<bool(const std::string& server)>& wanted) {
   std::vector<RegisteredClass> classes;
-  for (const RegistryView registry_view : {RegistryView::k64Bit, RegistryView::k32Bit}) {
-    const REGSAM view = RegistryFlag(registry_view);
-    UniqueKey ids = OpenKey(HKEY_CLASSES_ROOT, "CLSID", view);
+  const std::vector<ClassView> views = ClassViews();
+  for (const ClassView& view : views) {
+    // A 32-bit Windows' one view expands as the environment gives it, whichever view is named.
+    const RegistryView registry_view =
+        view.bits == 32 ? RegistryView::k32Bit : RegistryView::k64Bit;
+    UniqueKey ids = OpenKey(HKEY_CLASSES_ROOT, "CLSID", view.flag);
     if (!ids) continue;
     char id[256];
     for (DWORD i = 0;; ++i) {
@@ -60,20 +81,18 @@ std::vector<RegisteredClass> Win32ClassRegistry::Classes(
           ::RegEnumKeyExA(ids.get(), i, id, &size, nullptr, nullptr, nullptr, nullptr);
       if (status == ERROR_MORE_DATA) continue;  // no class identifier is that long
       if (status != ERROR_SUCCESS) break;
-      RegisteredClass found;
-      auto read = [&](const char* subkey, std::vector<std::string>& into) {
-        UniqueKey key = OpenKey(ids.get(), subkey, view);
-        if (!key) return;
-        if (std::string value = TextValue(key.get(), nullptr, loader_, registry_view);
-            !value.empty())
-          into.push_back(std::move(value));
+      RegisteredClass found{id, {}, {}, {}, view.bits, &view == &views.front()};
+      auto read = [&](const char* subkey) {
+        UniqueKey key = OpenKey(ids.get(), found.id + "\\" + subkey, view.flag);
+        return key ? TextValue(key.get(), nullptr, loader_, registry_view) : std::string();
       };
-      const std::string base = std::string(id) + "\\";
-      for (const char* server : {"InprocServer32", "LocalServer32"})
-        read((base + server).c_str(), found.servers);
-      if (std::none_of(found.servers.begin(), found.servers.end(), wanted)) continue;
+      found.in_process_server = read("InprocServer32");
+      found.local_server = read("LocalServer32");
+      auto takes = [&](const std::string& server) { return !server.empty() && wanted(server); };
+      if (!takes(found.in_process_server) && !takes(found.local_server)) continue;
       for (const char* name : {"ProgID", "VersionIndependentProgID"})
-        read((base + name).c_str(), found.prog_ids);
+        if (std::string prog_id = read(name); !prog_id.empty())
+          found.prog_ids.push_back(std::move(prog_id));
       if (!found.prog_ids.empty()) classes.push_back(std::move(found));
     }
   }
