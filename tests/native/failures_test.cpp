@@ -42,16 +42,6 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
        {"(header)", "", "File: C:\\gone.ocx", "[frmMain.GetFileInfo] File not found", "",
         "ActiveXComponent: C:\\gone.ocx", "[frmMain.GetActiveXInfo] File not found",
         "Application name = after", "", "log saved", "exit 1"}},
-      {"a path in quotes goes to the registration tool as it is; one that starts nothing fails",
-       [](Rig& r) {
-         r.files.files["\"C:\\x.ocx\""] = "MZ";
-         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNotStarted, 0, {}};
-       },
-       {"ActiveXComponent=\"C:\\x.ocx\""},
-       {"(header)", "", "ActiveXComponent: \"C:\\x.ocx\"", "   File Date: 4/3/2025 10:20:30",
-        "   Version: ", "   CLSID: Error loading type library/DLL.",
-        "   Register Component: ERROR - Cannot register", "", "> RegSvr32 /S \"C:\\x.ocx\"",
-        "log saved", "exit 1"}},
       {"a RegSvr32 whose exit code cannot be read has not registered the file",
        [](Rig& r) {
          r.files.files["C:\\x.ocx"] = "MZ";
