@@ -100,8 +100,7 @@ Sections ParseCase(const std::string& text) {
   return sections;
 }
 
-// Gives the file the modification time "YYYY-MM-DD HH:MM:SS", local, or in UTC when " UTC"
-// follows.
+// Gives the file the modification time "YYYY-MM-DD HH:MM:SS", local, or in UTC after " UTC".
 void SetModifiedTime(const std::string& path, const std::string& time) {
   SYSTEMTIME t{};
   ASSERT_EQ(std::sscanf(time.c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &t.wYear, &t.wMonth, &t.wDay,
@@ -141,8 +140,8 @@ std::wstring Wide(const std::string& path) {
   return wide + Widen(rest, CP_ACP);
 }
 
-// Lengthens the file with zeros to `length` bytes ("3G": K, M and G count in 1024s), which take
-// no disk: the rest of the file is a hole, as in a sparse file.
+// Lengthens the file to `length` bytes ("3G") with a hole, as in a sparse file, which takes no
+// disk.
 void Lengthen(const std::string& path, const std::string& length) {
   std::size_t digits = 0;
   LARGE_INTEGER end{};
@@ -166,8 +165,6 @@ struct Laid {
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
-    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE,
-    // lengthened to LENGTH after " ~ LENGTH"; NAME an empty file.
     for (const std::string& line : c["files"]) {
       const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
       const std::size_t to = from == std::string::npos ? from : line.find(" ~ ", from);
@@ -184,10 +181,8 @@ struct Laid {
       }
       if (at != std::string::npos) SetModifiedTime(path, line.substr(at + 3));
     }
-    // Commands that set the machine up, such as a registry entry; each must succeed.
     for (const std::string& command : c["setup"])
       EXPECT_EQ(Child(Expand(command, values), {}, true).Wait(60000), 0u) << command;
-    // NAME held open for reading, shared with readers only; NAME (unshared) shared with none.
     for (std::string name : c["locked"]) {
       const bool unshared = name.ends_with(" (unshared)");
       if (unshared) name.resize(name.size() - 11);
@@ -205,9 +200,6 @@ struct Laid {
   ~Laid() {
     for (HANDLE lock : locks) ::CloseHandle(lock);
   }
-  // "ENCODING NAME": the file's text, read in the system's code page, written again after a
-  // byte-order mark as `utf-8-bom` or `utf-16le`, or as `powershell`: the UTF-16LE that Windows
-  // PowerShell's ">" writes of a program's output, which it read in the console's OEM code page.
   void Encode(const std::string& line) {
     const std::size_t blank = line.find(' ');
     const std::string how = line.substr(0, blank), path = sandbox.Path(line.substr(blank + 1));
@@ -255,8 +247,6 @@ Lines PlainBoxes(Sections& c) {
 void RunThroughWindow(const std::string& name, Sections& c) {
   Laid laid(name, c);
   RunningTool tool(laid.sandbox.Run("tarninfo.exe", laid.Args(c)));
-  // "browse: FOLDER" the folder browser, the folder chosen, or cancelled when none; a question
-  // answered with "ok: ", "cancel: " or "close: " (its close box); else a box, answered with OK.
   static const std::regex kStep("(browse|ok|cancel|close): ?(.*)");
   for (const std::string& expected : c["boxes"]) {
     std::smatch step;
@@ -378,11 +368,12 @@ void ExpectJson(const std::string& name, const std::string& out, const Lines& ex
 void RunThroughConsole(const std::string& name, Sections& c) {
   Laid laid(name + "-console", c);
   // One folder answers every folder browser; none cancels them all.
-  std::string args = laid.Args(c), folder;
+  std::string folder, answer;
   for (const std::string& box : c["boxes"])
     if (box.starts_with("browse:")) folder = Expand(box.substr(7), laid.values);
   folder.erase(0, folder.find_first_not_of(' '));
-  if (!folder.empty()) args = Quoted("-Folder:" + folder) + " " + args;
+  if (!folder.empty()) answer = Quoted("-Folder:" + folder) + " ";
+  const std::string args = answer + laid.Args(c);
   const ConsoleRun run = RunConsole(laid.sandbox, args);
   ASSERT_EQ(c["exit"].size(), 1u) << "[exit] holds the exit code";
   EXPECT_EQ(run.exit_code, std::stoul(c["exit"][0]));
@@ -390,7 +381,13 @@ void RunThroughConsole(const std::string& name, Sections& c) {
   // more line break.
   Lines report = c.count("pane") ? c["pane"] : c.count("log") ? c["log"] : Lines{};
   if (!report.empty()) report.pop_back();
-  ExpectLines(report, run.out, laid.values, "standard output");
+  if (c.count("like")) {
+    const std::string like = answer + Expand(c["like"].at(0), laid.values);
+    EXPECT_FALSE(run.out.empty());
+    EXPECT_EQ(Timeless(run.out), Timeless(RunConsole(laid.sandbox, like).out)) << like;
+  } else {
+    ExpectLines(report, run.out, laid.values, "standard output");
+  }
   ExpectLines(c.count("stderr") ? c["stderr"] : PlainBoxes(c), run.err, laid.values,
               "standard error");
   const std::optional<std::string> log = ExpectLogFile(laid, c);
@@ -400,8 +397,6 @@ void RunThroughConsole(const std::string& name, Sections& c) {
     EXPECT_EQ(json.exit_code, run.exit_code);
     ExpectJson(name, json.out, c["json"], laid.values);
   }
-  // "CODE | ARGUMENTS | TEXT": the run's exit code, and its standard error, or a line of its
-  // standard output when it wrote no error; the log file stays as it was.
   static const std::regex kRun(R"(([0-9]+) \| (.*) \| (.*))");
   for (const std::string& line : c["runs"]) {
     std::smatch m;
@@ -415,8 +410,6 @@ void RunThroughConsole(const std::string& name, Sections& c) {
       EXPECT_EQ(other.err, text + "\r\n") << line;
     EXPECT_EQ(ReadFile(laid.sandbox.LogPath()), log) << line;
   }
-  // "ARGUMENTS" run twice, the second time with /out:FILE: the file holds the bytes that the first
-  // run's standard output held (the times of the runs aside), and all else is the same.
   const std::string out_file = laid.sandbox.Path("out.bin");
   for (const std::string& line : c["out"]) {
     const std::string args = Expand(line, laid.values);
@@ -448,7 +441,7 @@ TEST_P(Case, GivesTheExpectedReportLogBoxesAndExitCode) {
   for (const auto& [name, lines] : c)
     ASSERT_TRUE(std::regex_match(name, std::regex("files|locked|info|info raw|args|boxes|after|"
                                                   "items|get-info|log|pane|exit|window|stderr|"
-                                                  "json|runs|share|setup|encode|out|zone")))
+                                                  "json|runs|share|setup|encode|out|zone|like")))
         << "unknown section [" << name << "]";
   // A program's time zone is its Linux TZ under Wine, which no program can change for the ones
   // it starts: a case of a zone of its own runs in the test command of that zone alone.
