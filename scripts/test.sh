@@ -94,6 +94,7 @@ PY
   done < <(cd "$dir" && ctest -N | sed -n 's/^ *Test *#[0-9]*: //p')
 }
 
+check "every planted fault still plants (scripts/planted-faults.txt)" scripts/plant-faults.sh --check
 check "native build (core and unit tests, sanitizers on)" scripts/build.sh native
 check "x86_64 build (tarninfo.exe, tarninfoc.exe and the Wine tests)" scripts/build.sh win64
 check "i686 build (32-bit release tarninfo.exe and tarninfoc.exe)" scripts/build.sh win32

@@ -100,8 +100,7 @@ Sections ParseCase(const std::string& text) {
   return sections;
 }
 
-// Gives the file the modification time "YYYY-MM-DD HH:MM:SS", local, or in UTC when " UTC"
-// follows.
+// Gives the file the modification time "YYYY-MM-DD HH:MM:SS", local, or in UTC after " UTC".
 void SetModifiedTime(const std::string& path, const std::string& time) {
   SYSTEMTIME t{};
   ASSERT_EQ(std::sscanf(time.c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &t.wYear, &t.wMonth, &t.wDay,
@@ -141,8 +140,8 @@ std::wstring Wide(const std::string& path) {
   return wide + Widen(rest, CP_ACP);
 }
 
-// Lengthens the file with zeros to `length` bytes ("3G": K, M and G count in 1024s), which take
-// no disk: the rest of the file is a hole, as in a sparse file.
+// Lengthens the file to `length` bytes ("3G") with a hole, as in a sparse file, which takes no
+// disk.
 void Lengthen(const std::string& path, const std::string& length) {
   std::size_t digits = 0;
   LARGE_INTEGER end{};
@@ -166,8 +165,6 @@ struct Laid {
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
-    // NAME/ a folder; NAME @ TIME a file of that time; NAME = TEXT; NAME < FILE a copy of FILE,
-    // lengthened to LENGTH after " ~ LENGTH"; NAME an empty file.
     for (const std::string& line : c["files"]) {
       const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
       const std::size_t to = from == std::string::npos ? from : line.find(" ~ ", from);
@@ -184,25 +181,8 @@ struct Laid {
       }
       if (at != std::string::npos) SetModifiedTime(path, line.substr(at + 3));
     }
-    // Commands that set the machine up, such as a registry entry; each must succeed.
-    for (const std::string& command : c["setup"]) {
-      STARTUPINFOA startup{};
-      startup.cb = sizeof startup;
-      startup.dwFlags = STARTF_USESTDHANDLES;  // and none: what it says is not the tool's
-      PROCESS_INFORMATION started{};
-      std::string line = Expand(command, values);
-      if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &started)) {
-        ADD_FAILURE() << "cannot start " << command;
-        continue;
-      }
-      DWORD code = 1;
-      EXPECT_EQ(::WaitForSingleObject(started.hProcess, 60000), WAIT_OBJECT_0) << command;
-      EXPECT_TRUE(::GetExitCodeProcess(started.hProcess, &code) && code == 0) << command;
-      ::CloseHandle(started.hThread);
-      ::CloseHandle(started.hProcess);
-    }
-    // NAME held open for reading, shared with readers only; NAME (unshared) shared with none.
+    for (const std::string& command : c["setup"])
+      EXPECT_EQ(Child(Expand(command, values), {}, true).Wait(60000), 0u) << command;
     for (std::string name : c["locked"]) {
       const bool unshared = name.ends_with(" (unshared)");
       if (unshared) name.resize(name.size() - 11);
@@ -220,9 +200,6 @@ struct Laid {
   ~Laid() {
     for (HANDLE lock : locks) ::CloseHandle(lock);
   }
-  // "ENCODING NAME": the file's text, read in the system's code page, written again after a
-  // byte-order mark as `utf-8-bom` or `utf-16le`, or as `powershell`: the UTF-16LE that Windows
-  // PowerShell's ">" writes of a program's output, which it read in the console's OEM code page.
   void Encode(const std::string& line) {
     const std::size_t blank = line.find(' ');
     const std::string how = line.substr(0, blank), path = sandbox.Path(line.substr(blank + 1));
@@ -270,8 +247,6 @@ Lines PlainBoxes(Sections& c) {
 void RunThroughWindow(const std::string& name, Sections& c) {
   Laid laid(name, c);
   RunningTool tool(laid.sandbox.Run("tarninfo.exe", laid.Args(c)));
-  // "browse: FOLDER" the folder browser, the folder chosen, or cancelled when none; a question
-  // answered with "ok: ", "cancel: " or "close: " (its close box); else a box, answered with OK.
   static const std::regex kStep("(browse|ok|cancel|close): ?(.*)");
   for (const std::string& expected : c["boxes"]) {
     std::smatch step;
@@ -335,9 +310,32 @@ void RunThroughWindow(const std::string& name, Sections& c) {
   EXPECT_TRUE(tool.Close()) << "the program did not end when its window was closed";
 }
 
+// The fields that `expected` names, each against `actual`'s: a field not named is not looked at, a
+// named object is matched the same way, "{ABSENT}" says the field is not there and "{TIME}"
+// stands for any time.
+void ExpectFields(const nlohmann::json& expected, const nlohmann::json& actual,
+                  const std::string& where) {
+  for (const auto& [key, value] : expected.items()) {
+    const std::string at = where + "." + key;
+    const bool present = actual.is_object() && actual.contains(key);
+    if (value == "{ABSENT}") {
+      EXPECT_FALSE(present) << at << " is " << (present ? actual.at(key).dump() : "");
+    } else if (!present) {
+      ADD_FAILURE() << at << " is absent";
+    } else if (value.is_object()) {
+      ExpectFields(value, actual.at(key), at);
+    } else if (value == "{TIME}") {
+      const nlohmann::json& time = actual.at(key);
+      EXPECT_TRUE(time.is_string() && std::regex_match(time.get<std::string>(), IsoTime()))
+          << at << " is " << time;
+    } else {
+      EXPECT_EQ(actual.at(key), value) << at;
+    }
+  }
+}
+
 // A JSON report, kept for the schema check that follows the tests, against the [json] lines: the
-// first holds fields of the document, each other line every field of an item but its line, text
-// and value, {TIME} standing for any time.
+// first names fields of the document, each other line fields of the item of its "line".
 void ExpectJson(const std::string& name, const std::string& out, const Lines& expected,
                 const Values& values) {
   std::error_code ignored;
@@ -352,31 +350,30 @@ void ExpectJson(const std::string& name, const std::string& out, const Lines& ex
   auto parse = [&](const std::string& line) {
     return nlohmann::json::parse(Expand(line, escaped));
   };
-  const nlohmann::json document = parse(expected.at(0));
-  for (auto field = document.begin(); field != document.end(); ++field)
-    EXPECT_EQ(report[field.key()], field.value()) << field.key();
-  ASSERT_EQ(report["items"].size(), expected.size() - 1) << out;
+  ExpectFields(parse(expected.at(0)), report, "report");
   for (std::size_t i = 1; i < expected.size(); ++i) {
-    nlohmann::json item = report["items"][i - 1];
-    EXPECT_EQ(item["line"], i);
-    for (const char* field : {"line", "text", "value"}) item.erase(field);
-    nlohmann::json fields = parse(expected[i]);
-    // {TIME} stands for the time of a file that the build made.
-    for (auto& [field, value] : fields.items())
-      if (value == "{TIME}" && std::regex_match(item.value(field, ""), IsoTime()))
-        value = item[field];
-    EXPECT_EQ(item, fields) << "item " << i;
+    const nlohmann::json fields = parse(expected[i]);
+    ASSERT_TRUE(fields.contains("line")) << "an item is named by its line: " << expected[i];
+    const nlohmann::json items = report.value("items", nlohmann::json::array());
+    const auto item = std::find_if(items.begin(), items.end(), [&](const auto& it) {
+      return it.value("line", 0) == fields["line"];
+    });
+    if (item == items.end())
+      ADD_FAILURE() << "no item of line " << fields["line"] << " in\n" << out;
+    else
+      ExpectFields(fields, *item, "item " + fields["line"].dump());
   }
 }
 
 void RunThroughConsole(const std::string& name, Sections& c) {
   Laid laid(name + "-console", c);
   // One folder answers every folder browser; none cancels them all.
-  std::string args = laid.Args(c), folder;
+  std::string folder, answer;
   for (const std::string& box : c["boxes"])
     if (box.starts_with("browse:")) folder = Expand(box.substr(7), laid.values);
   folder.erase(0, folder.find_first_not_of(' '));
-  if (!folder.empty()) args = Quoted("-Folder:" + folder) + " " + args;
+  if (!folder.empty()) answer = Quoted("-Folder:" + folder) + " ";
+  const std::string args = answer + laid.Args(c);
   const ConsoleRun run = RunConsole(laid.sandbox, args);
   ASSERT_EQ(c["exit"].size(), 1u) << "[exit] holds the exit code";
   EXPECT_EQ(run.exit_code, std::stoul(c["exit"][0]));
@@ -384,7 +381,13 @@ void RunThroughConsole(const std::string& name, Sections& c) {
   // more line break.
   Lines report = c.count("pane") ? c["pane"] : c.count("log") ? c["log"] : Lines{};
   if (!report.empty()) report.pop_back();
-  ExpectLines(report, run.out, laid.values, "standard output");
+  if (c.count("like")) {
+    const std::string like = answer + Expand(c["like"].at(0), laid.values);
+    EXPECT_FALSE(run.out.empty());
+    EXPECT_EQ(Timeless(run.out), Timeless(RunConsole(laid.sandbox, like).out)) << like;
+  } else {
+    ExpectLines(report, run.out, laid.values, "standard output");
+  }
   ExpectLines(c.count("stderr") ? c["stderr"] : PlainBoxes(c), run.err, laid.values,
               "standard error");
   const std::optional<std::string> log = ExpectLogFile(laid, c);
@@ -394,8 +397,6 @@ void RunThroughConsole(const std::string& name, Sections& c) {
     EXPECT_EQ(json.exit_code, run.exit_code);
     ExpectJson(name, json.out, c["json"], laid.values);
   }
-  // "CODE | ARGUMENTS | TEXT": the run's exit code, and its standard error, or a line of its
-  // standard output when it wrote no error; the log file stays as it was.
   static const std::regex kRun(R"(([0-9]+) \| (.*) \| (.*))");
   for (const std::string& line : c["runs"]) {
     std::smatch m;
@@ -409,8 +410,6 @@ void RunThroughConsole(const std::string& name, Sections& c) {
       EXPECT_EQ(other.err, text + "\r\n") << line;
     EXPECT_EQ(ReadFile(laid.sandbox.LogPath()), log) << line;
   }
-  // "ARGUMENTS" run twice, the second time with /out:FILE: the file holds the bytes that the first
-  // run's standard output held (the times of the runs aside), and all else is the same.
   const std::string out_file = laid.sandbox.Path("out.bin");
   for (const std::string& line : c["out"]) {
     const std::string args = Expand(line, laid.values);
@@ -442,7 +441,7 @@ TEST_P(Case, GivesTheExpectedReportLogBoxesAndExitCode) {
   for (const auto& [name, lines] : c)
     ASSERT_TRUE(std::regex_match(name, std::regex("files|locked|info|info raw|args|boxes|after|"
                                                   "items|get-info|log|pane|exit|window|stderr|"
-                                                  "json|runs|share|setup|encode|out|zone")))
+                                                  "json|runs|share|setup|encode|out|zone|like")))
         << "unknown section [" << name << "]";
   // A program's time zone is its Linux TZ under Wine, which no program can change for the ones
   // it starts: a case of a zone of its own runs in the test command of that zone alone.

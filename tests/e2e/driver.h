@@ -112,31 +112,22 @@ class Child {
   explicit Child(const std::string& command_line, const std::string& output = {},
                  bool own_console = false)
       : out_(output + ".out"), err_(output + ".err") {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    HANDLE files[2] = {};
     if (!output.empty()) {
       SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-      startup.dwFlags = STARTF_USESTDHANDLES;
-      for (auto [path, handle] :
-           {std::pair{&out_, &startup.hStdOutput}, {&err_, &startup.hStdError}})
-        *handle = ::CreateFileA(path->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                &inherit, CREATE_ALWAYS, 0, nullptr);
+      for (int i : {0, 1})
+        files[i] =
+            ::CreateFileA((i ? err_ : out_).c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0, nullptr);
     }
-    PROCESS_INFORMATION info{};
-    std::string line = command_line;
-    const bool started =
-        ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, !output.empty(),
-                         output.empty() && !own_console ? DETACHED_PROCESS : CREATE_NEW_CONSOLE,
-                         nullptr, nullptr, &startup, &info);
-    for (HANDLE handle : {startup.hStdOutput, startup.hStdError})
-      if (handle) ::CloseHandle(handle);
-    if (!started) {
-      ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
-      return;
-    }
-    ::CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    process_id_ = info.dwProcessId;
+    Start(command_line, files[0], files[1],
+          output.empty() && !own_console ? DETACHED_PROCESS : CREATE_NEW_CONSOLE);
+    for (HANDLE file : files)
+      if (file) ::CloseHandle(file);
+  }
+  // Its standard output and error into `pipe`, an inheritable handle, in a console of its own.
+  Child(const std::string& command_line, HANDLE pipe) {
+    Start(command_line, pipe, pipe, CREATE_NEW_CONSOLE);
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -160,6 +151,25 @@ class Child {
   HANDLE process() const { return process_; }
 
  private:
+  void Start(const std::string& command_line, HANDLE out, HANDLE err, DWORD flags) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = out ? STARTF_USESTDHANDLES : 0;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION info{};
+    std::string line = command_line;
+    const bool started = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, out != nullptr,
+                                          flags, nullptr, nullptr, &startup, &info);
+    if (!started) {
+      ADD_FAILURE() << "cannot start " << command_line << ": error " << ::GetLastError();
+      return;
+    }
+    ::CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    process_id_ = info.dwProcessId;
+  }
+
   std::string out_, err_;
   HANDLE process_ = nullptr;
   DWORD process_id_ = 0;

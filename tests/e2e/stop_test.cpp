@@ -198,25 +198,16 @@ TEST(Stop, TarninfocEndedDuringARegistrationLeavesItsOutputPipeToBeClosed) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   ASSERT_TRUE(::CreatePipe(&read, &write, &inherit, 0));
   ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = write;
-  PROCESS_INFORMATION started{};
-  std::string line = sandbox.Run("tarninfoc.exe", SlowScript(sandbox));
-  const bool ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
-                                   nullptr, nullptr, &startup, &started);
+  Child console(sandbox.Run("tarninfoc.exe", SlowScript(sandbox)), write);
   // The test's own writing end goes before any other program could inherit it.
   ::CloseHandle(write);
-  ASSERT_TRUE(ok) << line;
-  ::CloseHandle(started.hThread);
   std::string out;
   EXPECT_TRUE(WaitUntil([&] { return TakeOutput(read, out) && out.ends_with(kWaitingAt); })) << out;
   HANDLE regsvr32 = nullptr;
-  EXPECT_TRUE(WaitUntil([&] { return (regsvr32 = StartedRegSvr32(started.dwProcessId)); }))
+  EXPECT_TRUE(WaitUntil([&] { return (regsvr32 = StartedRegSvr32(console.process_id())); }))
       << "no registration under way";
-  ::TerminateProcess(started.hProcess, 9);
-  EXPECT_EQ(::WaitForSingleObject(started.hProcess, 30000), WAIT_OBJECT_0);
+  ::TerminateProcess(console.process(), 9);
+  EXPECT_TRUE(console.Ends());
   EXPECT_TRUE(WaitUntil([&] { return !TakeOutput(read, out); }, 10000))
       << "the pipe stayed open after tarninfoc ended";
   // RegSvr32 ends once its registration may go on, and no program is left holding anything.
@@ -224,7 +215,7 @@ TEST(Stop, TarninfocEndedDuringARegistrationLeavesItsOutputPipeToBeClosed) {
   if (regsvr32) {
     EXPECT_EQ(::WaitForSingleObject(regsvr32, 60000), WAIT_OBJECT_0);
   }
-  for (HANDLE handle : {regsvr32, started.hProcess, read})
+  for (HANDLE handle : {regsvr32, read})
     if (handle) ::CloseHandle(handle);
 }
 
@@ -245,14 +236,6 @@ std::wstring ConsoleText() {
   }
   if (screen != INVALID_HANDLE_VALUE) ::CloseHandle(screen);
   return text;
-}
-
-std::string Utf8(const std::wstring& text) {
-  std::string utf8(text.size() * 3, '\0');
-  utf8.resize(static_cast<std::size_t>(
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
-                            static_cast<int>(utf8.size()), nullptr, nullptr)));
-  return utf8;
 }
 
 // A path with letters beyond ASCII, as tarninfoc's own console shows it, in the report and in the
@@ -276,7 +259,7 @@ TEST(Consoles, TarninfocsOwnConsoleShowsAPathBeyondAsciiAsItIs) {
     EXPECT_TRUE(console.Ends()) << args;
     const std::wstring text = ConsoleText();
     ::FreeConsole();
-    EXPECT_NE(text.find(folder + L"\\"), std::wstring::npos) << args << Utf8(text);
+    EXPECT_NE(text.find(folder + L"\\"), std::wstring::npos) << args << text;
   }
 }
 

@@ -42,16 +42,6 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
        {"(header)", "", "File: C:\\gone.ocx", "[frmMain.GetFileInfo] File not found", "",
         "ActiveXComponent: C:\\gone.ocx", "[frmMain.GetActiveXInfo] File not found",
         "Application name = after", "", "log saved", "exit 1"}},
-      {"a path in quotes goes to the registration tool as it is; one that starts nothing fails",
-       [](Rig& r) {
-         r.files.files["\"C:\\x.ocx\""] = "MZ";
-         r.processes.ends["RegSvr32 /S \"C:\\x.ocx\""] = {ProgramEnd::Kind::kNotStarted, 0, {}};
-       },
-       {"ActiveXComponent=\"C:\\x.ocx\""},
-       {"(header)", "", "ActiveXComponent: \"C:\\x.ocx\"", "   File Date: 4/3/2025 10:20:30",
-        "   Version: ", "   CLSID: Error loading type library/DLL.",
-        "   Register Component: ERROR - Cannot register", "", "> RegSvr32 /S \"C:\\x.ocx\"",
-        "log saved", "exit 1"}},
       {"a RegSvr32 whose exit code cannot be read has not registered the file",
        [](Rig& r) {
          r.files.files["C:\\x.ocx"] = "MZ";
@@ -89,10 +79,6 @@ TEST(Failures, EachEndsInTheLogOrABoxAndTheRunEndsAsItsExitCodeSays) {
         "not run, items listed: 0"}},
       {"a log path that is a folder",
        [](Rig& r) { r.files.folders.insert(r.LogPath()); },
-       {"AppName=A"},
-       {"(header)", "Application name = A", "", kSaveFailed, "log unchanged", "exit 0"}},
-      {"a log file that refuses access",
-       [](Rig& r) { r.files.refuse[r.LogPath()] = "Permission denied"; },
        {"AppName=A"},
        {"(header)", "Application name = A", "", kSaveFailed, "log unchanged", "exit 0"}},
       {"an info file of as many lines as the list takes",
