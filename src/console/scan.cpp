@@ -19,12 +19,6 @@
 namespace tarn::console {
 namespace {
 
-// `path` lies below `folder`.
-bool Inside(std::string_view path, std::string_view folder) {
-  return path.size() > folder.size() && path[folder.size()] == '\\' &&
-         EqualNoCase(path.substr(0, folder.size()), folder);
-}
-
 struct Image {
   std::string relative;       // the path below the scanned folder
   std::uint16_t machine = 0;  // none for a type library
@@ -160,7 +154,7 @@ std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folde
           !asked.insert(key + AsciiLower(dll)).second)
         continue;
       FoundImport where = FindImport(machine.files, own, dll, search->second);
-      if (!where.path.empty() && !Inside(where.path, folder))
+      if (!where.path.empty() && !IsBelow(where.path, folder))
         outside.emplace(AsciiLower(where.path), std::move(where.path));
     }
   }
@@ -208,8 +202,8 @@ std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::str
     if (start.starts_with('"')) start.remove_prefix(1);
     // Only a value that begins with the folder can name a file in it: the others are not looked
     // up on the disk.
-    return !value.empty() && Inside(start, folder) &&
-           Inside(ServerFile(machine.files, value), folder);
+    return !value.empty() && IsBelow(start, folder) &&
+           IsBelow(ServerFile(machine.files, value), folder);
   };
   std::map<std::string, std::vector<const RegisteredClass*>> by_prog_id;
   const std::vector<RegisteredClass> classes = machine.classes.Classes(inside);
@@ -265,7 +259,7 @@ class FolderVariables {
     for (const auto& [name, folder] : folders_) {
       if (folder.empty()) continue;
       if (EqualNoCase(path, folder)) return MakeVariableToken(name);
-      if (Inside(path, folder)) return MakeVariableToken(name) + path.substr(folder.size());
+      if (IsBelow(path, folder)) return MakeVariableToken(name) + path.substr(folder.size());
     }
     return path;
   }

@@ -6,15 +6,6 @@
 #include "services/texts.h"
 
 namespace tarn::console {
-namespace {
-
-bool Inside(std::string_view path, std::string_view folder) {
-  return path.size() > folder.size() && path[folder.size()] == '\\' &&
-         EqualNoCase(path.substr(0, folder.size()), folder);
-}
-
-}  // namespace
-
 AssemblyScan::AssemblyScan(Assemblies* assemblies, const std::string& folder)
     : assemblies_(assemblies), folder_(folder) {}
 
@@ -27,7 +18,7 @@ void AssemblyScan::Add(const std::string& relative, const std::vector<std::strin
     served_.insert(AsciiLower(own + '\\' + served.dll));
     dlls_[served.assembly].insert(served.path);
     // The folder's images are checked already; an assembly's manifest is no image.
-    if (!Inside(served.path, folder_)) files_[served.assembly].insert(served.path);
+    if (!IsBelow(served.path, folder_)) files_[served.assembly].insert(served.path);
     if (!served.manifest.empty() && served.manifest != served.path)
       files_[served.assembly].insert(served.manifest);
   }
@@ -36,13 +27,13 @@ void AssemblyScan::Add(const std::string& relative, const std::vector<std::strin
 
 std::string AssemblyScan::Below(const std::string& path) const {
   const std::string install = MakeVariableToken(text::kVariableInstallFolder);
-  return Inside(path, folder_) ? install + path.substr(folder_.size()) : path;
+  return IsBelow(path, folder_) ? install + path.substr(folder_.size()) : path;
 }
 
 std::vector<std::string> AssemblyScan::Lines(
     const std::function<std::string(const std::string&)>& write) const {
   auto named = [&](const std::string& path) {
-    return Inside(path, folder_) ? Below(path) : write(path);
+    return IsBelow(path, folder_) ? Below(path) : write(path);
   };
   std::vector<std::string> lines;
   for (const auto& [assembly, dlls] : dlls_) {

@@ -1,5 +1,7 @@
 #include "services/paths.h"
 
+#include "services/ascii_case.h"
+
 namespace tarn {
 
 std::string CombinePath(std::string_view folder, std::string_view name) {
@@ -17,6 +19,11 @@ std::string GetFilePathOnly(std::string_view path) {
   std::size_t last = path.rfind('\\');
   if (last == std::string_view::npos || last == 0) return {};
   return std::string(path.substr(0, last));
+}
+
+bool IsBelow(std::string_view path, std::string_view folder) {
+  return path.size() > folder.size() && path[folder.size()] == '\\' &&
+         EqualNoCase(path.substr(0, folder.size()), folder);
 }
 
 }  // namespace tarn

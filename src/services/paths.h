@@ -12,4 +12,7 @@ std::string CombinePath(std::string_view folder, std::string_view name);
 // The text before the last backslash; empty when there is none or it is the first character.
 std::string GetFilePathOnly(std::string_view path);
 
+// `path` lies below `folder` (a full path without a trailing backslash), without regard to case.
+bool IsBelow(std::string_view path, std::string_view folder);
+
 }  // namespace tarn
