@@ -4,12 +4,14 @@ enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 # One portable file: the C and C++ run-times are linked in, so only Windows' own DLLs are needed.
 set(TARN_STATIC_LINK -static -static-libgcc -static-libstdc++)
-set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user32 gdi32)
+set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user32 gdi32 bcrypt
+                     wintrust crypt32)
 
 add_library(tarn_win32 STATIC
   src/services/win32/com.cpp
   src/services/win32/desktop.cpp
   src/services/win32/diagnostics.cpp
+  src/services/win32/file_identity.cpp
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
   src/services/win32/process_runner.cpp
