@@ -70,20 +70,6 @@ TEST(JudgeSignature, TheFilesOwnFirstThenACatalogThatTrustsItOrSignsAnUnsignedFi
        "A certificate chain processed, but terminated in a root certificate which is not trusted "
        "by the trust provider.",
        false},
-      {"a result the tool has no words for",
-       {0x800B0999, "Vendor", "The system's words.\r\n"},
-       std::nullopt,
-       SignatureStatus::kUntrusted,
-       "Vendor",
-       "The system's words.",
-       false},
-      {"a result nobody has words for",
-       {0x800B0999, "Vendor", ""},
-       std::nullopt,
-       SignatureStatus::kUntrusted,
-       "Vendor",
-       "Unexpected error (0x800B0999)",
-       false},
   };
   for (const auto& c : cases) {
     int asked = 0;
