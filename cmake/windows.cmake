@@ -4,12 +4,14 @@ enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 # One portable file: the C and C++ run-times are linked in, so only Windows' own DLLs are needed.
 set(TARN_STATIC_LINK -static -static-libgcc -static-libstdc++)
-set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user32 gdi32)
+set(TARN_SYSTEM_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid version user32 gdi32 bcrypt
+                     wintrust crypt32)
 
 add_library(tarn_win32 STATIC
   src/services/win32/com.cpp
   src/services/win32/desktop.cpp
   src/services/win32/diagnostics.cpp
+  src/services/win32/file_identity.cpp
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
   src/services/win32/process_runner.cpp
@@ -98,3 +100,6 @@ add_executable(scan_bench EXCLUDE_FROM_ALL bench/scan_bench.cpp)
 target_link_libraries(scan_bench PRIVATE tarn_win32)
 target_link_options(scan_bench PRIVATE ${TARN_STATIC_LINK})
 add_dependencies(scan_bench tarninfoc)
+add_executable(identity_bench EXCLUDE_FROM_ALL bench/identity_bench.cpp)
+target_link_libraries(identity_bench PRIVATE tarn_win32)
+target_link_options(identity_bench PRIVATE ${TARN_STATIC_LINK})

@@ -1,12 +1,13 @@
 #!/bin/bash
 # Installs what the build, the run and the tests need, from Debian's packages, when missing.
+# (osslsigncode, which signs the fixtures, comes from bookworm-backports.)
 set -euo pipefail
 
 packages=(
   cmake g++ make python3 googletest libgtest-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils xdotool imagemagick
-  nlohmann-json3-dev python3-jsonschema
+  nlohmann-json3-dev python3-jsonschema openssl osslsigncode
 )
 
 missing=()

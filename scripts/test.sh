@@ -37,7 +37,7 @@ only_system_dlls() {
   dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
   echo "$dlls"
   [ -n "$dlls" ] || return 1
-  ! grep -qvE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|version|advapi32|msvcrt|shlwapi|uxtheme)\.dll$' <<<"$dlls"
+  ! grep -qvE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|version|advapi32|msvcrt|shlwapi|uxtheme|bcrypt|wintrust|crypt32)\.dll$' <<<"$dlls"
 }
 
 # The exe's manifest asks for the rights of whoever starts it: without that, Windows runs a 32-bit

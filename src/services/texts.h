@@ -398,4 +398,29 @@ inline constexpr ClassicDescription kClassicDescriptions[] = {
     {0x8002802B, "Element not found"},
 };
 
+
+// A file's identity: the failure of its SHA-256, and the words for the results of a signature
+// check, as Windows words them (not every system has these messages).
+inline constexpr std::string_view kHashFailed = "The file's SHA-256 could not be computed";
+inline constexpr ClassicDescription kTrustReasons[] = {
+    {0x80096010, "The digital signature of the object did not verify."},
+    {0x800B0109,
+     "A certificate chain processed, but terminated in a root certificate which is not trusted by "
+     "the trust provider."},
+    {0x800B010A, "A certificate chain could not be built to a trusted root authority."},
+    {0x800B0101,
+     "A required certificate is not within its validity period when verifying against the current "
+     "system clock or the timestamp in the signed file."},
+    {0x800B010C, "A certificate was explicitly revoked by its issuer."},
+    {0x800B010D,
+     "The certification path terminates with the test root which is not trusted with the current "
+     "policy settings."},
+    {0x800B0110, "The certificate is not valid for the requested usage."},
+    {0x800B0111, "The certificate was explicitly marked as untrusted by the user."},
+    {0x800B0004, "The subject is not trusted for the specified action."},
+    {0x80096004, "The signature of the certificate cannot be verified."},
+    {0x80096002, "The certificate for the signer of the message is invalid or not found."},
+    {0x80092026, "The cryptographic operation failed due to a local security option setting."},
+};
+
 }  // namespace tarn::text

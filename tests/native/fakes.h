@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "form/main_form.h"
+#include "services/file_identity.h"
 #include "services/platform.h"
 #include "services/side_by_side.h"
 
@@ -272,6 +273,23 @@ class FakeAssemblies final : public Assemblies {
       return std::find(imports.begin(), imports.end(), served.dll) == imports.end();
     });
     return assemblies;
+  }
+};
+
+// Files' identities by path: a file without a digest is not found; one without a signature is
+// unsigned.
+class FakeFileIdentity final : public FileIdentity {
+ public:
+  std::map<std::string, FileDigest> digests;
+  std::map<std::string, Signature> signatures;
+
+  FileDigest Digest(const std::string& path) override {
+    if (!digests.count(path)) Raise("File not found");
+    return digests.at(path);
+  }
+  Signature SignatureOf(const std::string& path) override {
+    if (!digests.count(path)) Raise("File not found");
+    return signatures.count(path) ? signatures.at(path) : Signature{};
   }
 };
 
