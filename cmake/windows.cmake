@@ -14,12 +14,14 @@ add_library(tarn_win32 STATIC
   src/services/win32/file_identity.cpp
   src/services/win32/files.cpp
   src/services/win32/folder_browser.cpp
+  src/services/win32/path_identity.cpp
   src/services/win32/process_runner.cpp
   src/services/win32/registry.cpp
   src/services/win32/search_order.cpp
   src/services/win32/shell.cpp
   src/services/win32/side_by_side.cpp
   src/services/win32/system_error.cpp
+  src/services/win32/type_library_registry.cpp
   src/ui/file_dialog.cpp
   src/ui/main_window.cpp
   src/ui/win32_controls.cpp

@@ -156,6 +156,18 @@ class Processes {
   ~Processes() = default;
 };
 
+// The platform a type library was made for (its SYSKIND), which names the key of its registration.
+enum class TypeLibrarySystem { kWin16 = 0, kWin32 = 1, kMac = 2, kWin64 = 3 };
+
+// What a type library says of itself: what its registration is filed under.
+struct TypeLibraryAttributes {
+  std::string guid;  // in braces, upper case
+  std::uint16_t major = 0, minor = 0;
+  std::uint32_t lcid = 0;
+  TypeLibrarySystem system = TypeLibrarySystem::kWin32;
+  bool operator==(const TypeLibraryAttributes&) const = default;
+};
+
 // Reads the type library inside a component file. Held for one call only.
 class TypeLibReader {
  public:
@@ -168,6 +180,10 @@ class TypeLibReader {
   // interface (not a source of events) is a dispinterface or a dual interface. Their identifiers
   // as Guid writes them.
   virtual std::vector<std::string> AutomationClasses() = 0;
+  // The loaded library's own attributes.
+  virtual TypeLibraryAttributes Attributes() = 0;
+  // Every class the loaded library describes, automation object or not, as Guid writes them.
+  virtual std::vector<std::string> Classes() = 0;
 };
 
 // A COM object the tool holds; released when destroyed. No property or method of it is used.
@@ -215,6 +231,30 @@ class ClassRegistry {
 
  protected:
   ~ClassRegistry() = default;
+};
+
+// Whether two paths name one file, whatever their spelling: a short name, another case, another
+// way to the same folder.
+class PathIdentity {
+ public:
+  // False when either path cannot be opened.
+  virtual bool SameFile(const std::string& path, const std::string& other) = 0;
+
+ protected:
+  ~PathIdentity() = default;
+};
+
+// Where the registry files a type library for its clients.
+class TypeLibRegistry {
+ public:
+  // The file registered for the library (its GUID, version, locale and platform) in the registry
+  // view of the programs of `machine` (a PE machine word), environment strings expanded as those
+  // programs expand them; empty text when none is registered there.
+  virtual std::string RegisteredFile(const TypeLibraryAttributes& library,
+                                     std::uint16_t machine) = 0;
+
+ protected:
+  ~TypeLibRegistry() = default;
 };
 
 // The facts of this PC that decide where a loader takes an image's DLLs from: on a 64-bit

@@ -20,6 +20,7 @@
 #include "services/win32/diagnostics.h"
 #include "services/win32/files.h"
 #include "services/win32/handles.h"
+#include "services/win32/path_identity.h"
 #include "services/win32/registry.h"
 #include "services/win32/search_order.h"
 #include "services/win32/side_by_side.h"
@@ -174,12 +175,7 @@ class OutFile {
     const UniqueFile other(::CreateFileA(path.c_str(), 0,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, 0, nullptr));
-    BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
-    return file_ && other && ::GetFileInformationByHandle(file_.get(), &mine) &&
-           ::GetFileInformationByHandle(other.get(), &theirs) &&
-           mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
-           mine.nFileIndexHigh == theirs.nFileIndexHigh &&
-           mine.nFileIndexLow == theirs.nFileIndexLow;
+    return file_ && other && SameFile(file_.get(), other.get());
   }
 
   // From here on standard output is the file, emptied first; nothing when no file was given.

@@ -11,6 +11,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "form/main_form.h"
@@ -194,16 +195,27 @@ class FakeCom final : public Com {
     void SetFile(const std::string& path) override {
       if (!com.automation.count(path)) Raise("Error loading type library/DLL.");
       classes = com.automation.at(path);
+      this->path = path;
     }
     std::string Guid() override { return {}; }
     std::vector<std::string> AutomationClasses() override { return classes; }
+    TypeLibraryAttributes Attributes() override {
+      return com.attributes.count(path) ? com.attributes.at(path) : TypeLibraryAttributes{};
+    }
+    std::vector<std::string> Classes() override {
+      return com.coclasses.count(path) ? com.coclasses.at(path) : classes;
+    }
     const FakeCom& com;
+    std::string path;
     std::vector<std::string> classes;
   };
 
  public:
   std::map<std::string, std::vector<std::string>> automation;  // a library's path -> classes
-  std::map<std::string, std::string> class_ids;                // ProgID -> class identifier
+  // A library's path -> every class it describes, where more than its automation objects.
+  std::map<std::string, std::vector<std::string>> coclasses;
+  std::map<std::string, TypeLibraryAttributes> attributes;  // a library's path -> its own
+  std::map<std::string, std::string> class_ids;             // ProgID -> class identifier
 
   std::unique_ptr<TypeLibReader> NewTypeLibReader() override {
     return std::make_unique<Reader>(*this);
@@ -227,6 +239,26 @@ class FakeClassRegistry final : public ClassRegistry {
           (!c.local_server.empty() && wanted(c.local_server)))
         taken.push_back(c);
     return taken;
+  }
+};
+
+// Paths name the file `files` gives them; a path not there cannot be opened.
+class FakePathIdentity final : public PathIdentity {
+ public:
+  std::map<std::string, std::string> files;  // path -> the file it opens
+  bool SameFile(const std::string& path, const std::string& other) override {
+    return files.count(path) && files.count(other) && files.at(path) == files.at(other);
+  }
+};
+
+// The file registered for a library (by all its attributes) for the programs of a machine.
+class FakeTypeLibRegistry final : public TypeLibRegistry {
+ public:
+  std::vector<std::tuple<TypeLibraryAttributes, std::uint16_t, std::string>> registered;
+  std::string RegisteredFile(const TypeLibraryAttributes& library, std::uint16_t machine) override {
+    for (const auto& [known, for_machine, file] : registered)
+      if (known == library && for_machine == machine) return file;
+    return {};
   }
 };
 

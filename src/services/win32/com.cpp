@@ -78,40 +78,59 @@ class Win32TypeLibReader final : public TypeLibReader {
     }
   }
 
-  std::string Guid() override {
-    if (!library_) ThrowSystemError(static_cast<DWORD>(TYPE_E_CANTLOADLIBRARY));
-    TLIBATTR* attributes = nullptr;
-    const HRESULT result = library_.get()->GetLibAttr(&attributes);
-    if (FAILED(result)) ThrowSystemError(static_cast<DWORD>(result));
-    std::string guid = GuidText(attributes->guid);
-    library_.get()->ReleaseTLibAttr(attributes);
-    return guid;
-  }
+  std::string Guid() override { return Attributes().guid; }
 
   // Only the library's own descriptions are read: nothing of the class is created.
   std::vector<std::string> AutomationClasses() override {
+    return CoclassesWhere([](ITypeInfo* coclass, const TYPEATTR& attributes) {
+      UniqueCom<ITypeInfo> default_interface = DefaultInterface(coclass, attributes.cImplTypes);
+      return default_interface && IsAutomation(default_interface.get());
+    });
+  }
+
+  TypeLibraryAttributes Attributes() override {
+    TLIBATTR* attributes = nullptr;
+    const HRESULT result = Library()->GetLibAttr(&attributes);
+    if (FAILED(result)) ThrowSystemError(static_cast<DWORD>(result));
+    const TypeLibraryAttributes read{GuidText(attributes->guid), attributes->wMajorVerNum,
+                                     attributes->wMinorVerNum, attributes->lcid,
+                                     static_cast<TypeLibrarySystem>(attributes->syskind)};
+    Library()->ReleaseTLibAttr(attributes);
+    return read;
+  }
+
+  std::vector<std::string> Classes() override {
+    return CoclassesWhere([](ITypeInfo*, const TYPEATTR&) { return true; });
+  }
+
+ private:
+  ITypeLib* Library() const {
     if (!library_) ThrowSystemError(static_cast<DWORD>(TYPE_E_CANTLOADLIBRARY));
+    return library_.get();
+  }
+
+  // The identifiers of the library's coclasses that `taken` accepts, in the library's order; a
+  // type whose description cannot be read is left out.
+  template <typename Taken>
+  std::vector<std::string> CoclassesWhere(Taken taken) const {
+    ITypeLib* library = Library();
     std::vector<std::string> classes;
-    const UINT count = library_.get()->GetTypeInfoCount();
+    const UINT count = library->GetTypeInfoCount();
     for (UINT i = 0; i < count; ++i) {
       TYPEKIND kind{};
       UniqueCom<ITypeInfo> coclass;
-      if (FAILED(library_.get()->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
-      if (FAILED(library_.get()->GetTypeInfo(i, coclass.put()))) {
+      if (FAILED(library->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
+      if (FAILED(library->GetTypeInfo(i, coclass.put()))) {
         coclass.release();  // not a reference of ours
         continue;
       }
       const TypeAttributes attributes(coclass.get());
-      if (!attributes.get()) continue;
-      UniqueCom<ITypeInfo> default_interface =
-          DefaultInterface(coclass.get(), attributes.get()->cImplTypes);
-      if (default_interface && IsAutomation(default_interface.get()))
+      if (attributes.get() && taken(coclass.get(), *attributes.get()))
         classes.push_back(GuidText(attributes.get()->guid));
     }
     return classes;
   }
 
- private:
   UniqueCom<ITypeLib> library_;
 };
 // A copy would release the one library twice.
