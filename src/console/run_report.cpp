@@ -76,7 +76,7 @@ void RunReport::Message(std::string_view text) noexcept {
 }
 
 void RunReport::Set(std::size_t slot, Json value) noexcept {
-  if (has_item_) item_[slot] = std::move(value);
+  if (Records(slot)) item_[slot] = std::move(value);
 }
 
 void RunReport::Tell(const std::vector<std::string>& lines) const {
@@ -183,7 +183,7 @@ void RunReport::Action(std::string_view type, std::string_view value) noexcept {
     value_ = value;
     Set(Slot(field::kKind), field::kKindItem);
     Set(Slot(field::kType), type);
-    Set(Slot(field::kValue), Utf8(value));
+    if (Records(Slot(field::kValue))) Set(Slot(field::kValue), Utf8(value));
   } catch (...) {
   }
 }
@@ -195,7 +195,7 @@ void RunReport::Exists(bool exists) noexcept {
 
 void RunReport::Modified(const ZonedDateTime& when) noexcept {
   try {
-    Set(Slot(field::kModified), IsoTime(when));
+    if (Records(Slot(field::kModified))) Set(Slot(field::kModified), IsoTime(when));
   } catch (...) {
   }
 }

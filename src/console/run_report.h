@@ -69,7 +69,12 @@ class RunReport final : public Findings {
   std::string Utf8(std::string_view text) const;
   // A UTF-8 text of the good PC's report in the system's code page, for a line on stderr.
   std::string Local(const std::string& utf8) const;
-  // Sets a member of the current line's item, if there is one; a failure loses the member only.
+  // Whether the current line's item keeps the member: without a JSON report, only what a
+  // comparison reads.
+  bool Records(std::size_t slot) const {
+    return has_item_ && (options_.json || Read(kMembers[slot]));
+  }
+  // Sets a member that the current line's item keeps; a failure loses the member only.
   void Set(std::size_t slot, Json value) noexcept;
   bool Has(std::size_t slot) const { return item_[slot].has_value(); }
   void Tell(const std::vector<std::string>& lines) const;
