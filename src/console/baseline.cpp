@@ -1,6 +1,7 @@
 #include "console/baseline.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "services/texts.h"
@@ -16,32 +17,58 @@ constexpr std::string_view kReportFields[] = {
     field::kReadOnly, field::kApplication, field::kInstallFolder, field::kResult,
     field::kExitCode, field::kSummary,     field::kItems,         field::kMessages};
 
-// The depth of an item's members: the report, its items, an item.
-constexpr int kItemMemberDepth = 3;
+// Reads a report's items into records as each of them ends, and drops them, and every member that
+// a record does not read (paths, times), from what the library builds: a report of many items
+// never becomes a tree of its values. The depths are the report's members (1), its items (2) and
+// their members (3).
+class ItemsReader {
+ public:
+  std::vector<ItemRecord> items;
+  std::size_t first_bad = 0;  // the first item that is no item of a report, counted from 1
 
-// Keeps of an item only the members that are read: most of a report (paths, times) is not, and a
-// report of many items then holds no value of the library for them.
-bool KeepRead(int depth, Json::parse_event_t event, Json& parsed) {
-  if (depth != kItemMemberDepth || event != Json::parse_event_t::key) return true;
-  const std::string& name = parsed.get_ref<const std::string&>();
-  return std::any_of(std::begin(kMembers), std::end(kMembers),
-                     [&](const Member& member) { return Read(member) && member.name == name; });
-}
+  bool operator()(int depth, Json::parse_event_t event, Json& parsed) {
+    using Event = Json::parse_event_t;
+    if (depth == 1) {
+      if (event == Event::key) items_next_ = parsed == field::kItems;
+      // Where a name is repeated, the last value counts, as in the library's own objects.
+      if (event == Event::array_start && items_next_) {
+        items.clear();
+        first_bad = count_ = 0;
+        in_items_ = true;
+      }
+      if (event == Event::array_end) in_items_ = false;
+      return true;
+    }
+    if (depth == 3 && event == Event::key) {
+      const std::string& name = parsed.get_ref<const std::string&>();
+      return std::any_of(std::begin(kMembers), std::end(kMembers),
+                         [&](const Member& member) { return Read(member) && member.name == name; });
+    }
+    if (!in_items_ || depth != 2 || event == Event::object_start) return true;
+    ++count_;
+    ItemRecord record;
+    if (event == Event::object_end && record.ReadFrom(parsed))
+      items.push_back(std::move(record));
+    else if (first_bad == 0)
+      first_bad = count_;
+    return false;
+  }
 
-// What keeps a parsed report from being a tarninfoc report, or empty text; its items are read
-// into `items`.
-std::string ReadReport(Json& report, std::vector<ItemRecord>& items) {
+ private:
+  bool items_next_ = false, in_items_ = false;
+  std::size_t count_ = 0;  // the items read so far
+};
+
+// What keeps a parsed report from being a tarninfoc report, or empty text.
+std::string Flaw(const Json& report, const ItemsReader& reader) {
   if (!report.is_object()) return std::string(text::kBaselineNoObject);
   for (std::string_view name : kReportFields)
     if (!report.contains(name)) return std::string(text::kBaselineLacks).append(name);
   if (report[field::kTool] != field::kToolName) return std::string(text::kBaselineNotOurs);
-  Json& read = report[field::kItems];
-  if (!read.is_array()) return std::string(text::kBaselineLacks).append(field::kItems);
-  items.resize(read.size());
-  for (std::size_t i = 0; i < read.size(); ++i) {
-    if (!items[i].ReadFrom(read[i]))
-      return std::string(text::kBaselineBadItem).append(std::to_string(i + 1));
-  }
+  if (!report[field::kItems].is_array())
+    return std::string(text::kBaselineLacks).append(field::kItems);
+  if (reader.first_bad != 0)
+    return std::string(text::kBaselineBadItem).append(std::to_string(reader.first_bad));
   return {};
 }
 
@@ -74,14 +101,16 @@ std::string Named(std::string text) {
 }
 
 std::optional<Baseline> Baseline::Read(std::string_view text, std::string& error) {
-  Json report = Json::parse(text, KeepRead, false);
+  ItemsReader reader;
+  const Json report = Json::parse(text, std::ref(reader), false);
   if (report.is_discarded()) {
     error = text::kBaselineNotJson;
     return std::nullopt;
   }
-  std::optional<Baseline> baseline(std::in_place);
-  error = ReadReport(report, baseline->items_);
+  error = Flaw(report, reader);
   if (!error.empty()) return std::nullopt;
+  std::optional<Baseline> baseline(std::in_place);
+  baseline->items_ = std::move(reader.items);
   baseline->by_text_.reserve(baseline->items_.size());
   for (std::size_t i = 0; i < baseline->items_.size(); ++i)
     baseline->by_text_[baseline->items_[i].text()].items.push_back(i);
