@@ -41,7 +41,8 @@ target_link_libraries(tarninfo PRIVATE tarn_win32)
 target_link_options(tarninfo PRIVATE ${TARN_STATIC_LINK})
 
 # The console edition: the same core with a console front end instead of the window.
-add_executable(tarninfoc src/ui/console_main.cpp src/ui/console_view.cpp src/ui/tarninfoc.rc)
+add_executable(tarninfoc src/console/win32/main.cpp src/console/win32/console_view.cpp
+                         src/ui/tarninfoc.rc)
 target_link_libraries(tarninfoc PRIVATE tarn_win32 tarn_console)
 target_link_options(tarninfoc PRIVATE ${TARN_STATIC_LINK})
 

@@ -2,54 +2,19 @@
 // matched with the good PC's item of the same item line text, the first with the first.
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <cstdint>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "console/item_record.h"
+
 namespace tarn::console {
 
 class Baseline {
  public:
-  using Json = nlohmann::ordered_json;
-
-  // The item fields that a comparison reads, besides regsvr32's failure.
-  enum Field : std::size_t {
-    kExists,
-    kVersionOfFile,
-    kTypeLibrary,
-    kRegistered,
-    kCreated,
-    kRegisteredFor,
-    kMachine,
-    kMissingDependencies,
-    kFieldCount
-  };
-  static std::string_view Name(Field field);
-
-  // An item as far as a comparison reads it: of the good PC's report only this is kept, as its
-  // items' other fields (paths, times) are most of its size.
-  struct Item {
-    std::uint64_t line = 0;
-    std::string text;  // UTF-8
-    std::array<std::optional<Json>, kFieldCount> fields;
-    bool regsvr32 = false;  // whether it has the object of a RegSvr32 run
-    Json failure;           // within that object, null when it has none
-
-    void Clear();
-  };
-
-  // A field in which an item differs from the good PC's, with both values; an absent field is
-  // null.
-  struct Difference {
-    std::string_view field;  // "regsvr32.failure" for the failure within regsvr32
-    Json here, good;
-  };
   // What became of one item of this run.
   struct Match {
     bool found = false;  // the good PC has an item of its text
@@ -70,14 +35,12 @@ class Baseline {
   // Whether any of these item line texts (UTF-8) is the text of one of the good PC's items.
   bool SharesAnyLine(const std::vector<std::string>& texts) const;
   // Compares this run's next item of its text with the good PC's.
-  Match Compare(const Item& item);
+  Match Compare(const ItemRecord& item);
   // The good PC's items that matched none of this run's, in its order.
-  std::vector<const Item*> Unmatched() const;
-  // The good PC's values of the differing fields, as the item's `baseline` member holds them.
-  static Json GoodValues(const std::vector<Difference>& differences);
+  std::vector<const ItemRecord*> Unmatched() const;
 
  private:
-  std::vector<Item> items_;
+  std::vector<ItemRecord> items_;
   // Each text's items in the good PC's order, and how many of them this run has matched.
   struct Occurrences {
     std::vector<std::size_t> items;
@@ -85,5 +48,11 @@ class Baseline {
   };
   std::unordered_map<std::string_view, Occurrences> by_text_;
 };
+
+// A difference as its drift line says it after the item's name, in UTF-8: "version 1.0.23, the
+// good PC has 1.0.24".
+std::string Said(const Difference& difference);
+// An item line as a drift line names it: its type, a space and its value.
+std::string Named(std::string text);
 
 }  // namespace tarn::console

@@ -24,9 +24,10 @@ std::string ItemsLine(std::string_view array) {
 
 }  // namespace
 
-void JsonWriter::Add(const Json& item) {
+void JsonWriter::Add(const ItemRecord& item) {
+  item.WriteTo(item_);
   items_text_.append(items_text_.empty() ? "\n" : ",\n").append(kItemIndent);
-  items_text_.append(item.dump(-1, ' ', false, Json::error_handler_t::replace));
+  items_text_.append(item_.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 std::string JsonWriter::Finish(const Json& document) {

@@ -3,22 +3,22 @@
 // of objects, and the document needs no second walk over them.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string>
+
+#include "console/item_record.h"
 
 namespace tarn::console {
 
 class JsonWriter {
  public:
-  using Json = nlohmann::ordered_json;
-
-  void Add(const Json& item);
+  void Add(const ItemRecord& item);
   // The whole document, with the items written so far where `document` holds an empty `items`
   // array; the writer is then empty again.
   std::string Finish(const Json& document);
 
  private:
   std::string items_text_;
+  Json item_;  // one object for every item, which keeps its room from item to item
 };
 
 }  // namespace tarn::console

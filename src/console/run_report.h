@@ -1,18 +1,18 @@
 // The console edition's record of a run, told by the form as the run writes its log: each item
-// line's findings as the report's typed fields, the outcome of every line, the reasons behind a
-// failure, and the drift from a good PC. Each of those has a class of its own; this one feeds
-// them, in the order that the report's text needs.
+// line's findings as its ItemRecord, the outcome of every line, the reasons behind a failure, and
+// the drift from a good PC. Each of those has a class of its own; this one feeds them, in the
+// order that the report's text needs.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "console/baseline.h"
+#include "console/item_record.h"
 #include "console/json_writer.h"
 #include "console/outcome.h"
 #include "form/findings.h"
@@ -22,12 +22,11 @@ namespace tarn::console {
 
 class RunReport final : public Findings {
  public:
-  using Json = nlohmann::ordered_json;
   // `to_utf8` turns a text of the system's code page into UTF-8, `from_utf8` back; `tell`
   // receives each reason behind a failure, and each drift from the baseline, as one line.
   // `utc_offset_minutes` is the local time's offset now, given to the run's start; a file's time
   // comes with its own.
-  // Without `json` no item is built as JSON: a baseline compares the findings' own values.
+  // Without `json` and a baseline no item is recorded.
   struct Options {
     std::function<std::string(std::string_view)> to_utf8, from_utf8;
     std::function<void(std::string_view)> tell;
@@ -70,21 +69,21 @@ class RunReport final : public Findings {
   std::string Utf8(std::string_view text) const;
   // A UTF-8 text of the good PC's report in the system's code page, for a line on stderr.
   std::string Local(const std::string& utf8) const;
-  // "line N: TYPE VALUE", how a drift line names this run's current item.
-  std::string DriftHead() const;
-  static std::string IsoTime(const ZonedDateTime& when);
-  // Sets a field of the current line's item in the report, if there is one; a failure loses the
-  // field only.
-  template <typename Fill>
-  void OnItem(Fill&& fill) noexcept;
-  // Sets a field that the baseline compares, in the report and in what is compared.
-  void Put(Baseline::Field field, Json value) noexcept;
+  // Whether the current line's item keeps the member: without a JSON report, only what a
+  // comparison reads.
+  bool Records(std::size_t slot) const {
+    return has_item_ && (options_.json || Read(kMembers[slot]));
+  }
+  // Sets a member that the current line's item keeps; a failure loses the member only.
+  void Set(std::size_t slot, Json value) noexcept;
+  bool Has(std::size_t slot) const { return item_[slot].has_value(); }
   void Tell(const std::vector<std::string>& lines) const;
-  void PutLoad(const LoadDiagnosis& diagnosis, std::string_view loader_field, bool as_list);
-  void PutRegistration(const RegistrationReason& reason);
+  void SetLoad(const LoadDiagnosis& diagnosis, std::string_view loader_member, bool as_list);
+  void SetRegistration(const RegistrationReason& reason);
   // Compares the ended line's item with the good PC's; its drift fails it.
   void CompareItem();
-  void TellDrift(const std::vector<Baseline::Difference>& differences);
+  // "line N: TYPE VALUE: ", how a drift line names this run's current item.
+  std::string DriftHead() const;
 
   Reasons reasons_;
   Options options_;
@@ -93,10 +92,7 @@ class RunReport final : public Findings {
   Json document_ = Json::object();
   Json messages_ = Json::array();
   Json missing_ = Json::array(), extra_ = Json::array();  // the good PC's items unmatched, ours
-  Json item_ = Json::object();                            // the current line's, until it ends
-  // The current line's item as the baseline compares it: the text run builds no object of the
-  // library for its items.
-  Baseline::Item compared_;
+  ItemRecord item_;                                       // the current line's, until it ends
   bool has_item_ = false;
   std::string type_;   // the current line's item type, when it has one
   std::string value_;  // the current line's value, in the system's code page

@@ -136,7 +136,7 @@ bool NamesWine(const std::optional<std::string>& product) {
 // own way. The search begins in each image's own folder, so it is asked once for each machine,
 // folder and name; `served` holds the imports that a side-by-side assembly serves (as
 // folder\name in lower case), which the search never reaches.
-std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folder,
+std::vector<std::string> Runtimes(ScanSources& sources, const std::string& folder,
                                   const std::vector<Image>& images,
                                   const std::set<std::string>& served) {
   std::map<std::string, std::string> outside;  // by the path in lower case
@@ -146,21 +146,21 @@ std::vector<std::string> Runtimes(ScanMachine& machine, const std::string& folde
     if (image.imports.empty()) continue;
     auto search = searches.find(image.machine);
     if (search == searches.end())
-      search = searches.emplace(image.machine, machine.loader.SearchFor(image.machine)).first;
+      search = searches.emplace(image.machine, sources.loader.SearchFor(image.machine)).first;
     const std::string own = GetFilePathOnly(CombinePath(folder, image.relative));
     const std::string key = std::to_string(image.machine) + ':' + AsciiLower(own) + '\\';
     for (const std::string& dll : image.imports) {
       if (served.contains(AsciiLower(own + '\\' + dll)) ||
           !asked.insert(key + AsciiLower(dll)).second)
         continue;
-      FoundImport where = FindImport(machine.files, own, dll, search->second);
+      FoundImport where = FindImport(sources.files, own, dll, search->second);
       if (!where.path.empty() && !IsBelow(where.path, folder))
         outside.emplace(AsciiLower(where.path), std::move(where.path));
     }
   }
   std::vector<std::string> runtimes;
   for (auto& [key, path] : outside) {
-    if (!machine.loader.ProtectedByWindows(path) && !NamesWine(machine.files.ProductName(path)))
+    if (!sources.loader.ProtectedByWindows(path) && !NamesWine(sources.files.ProductName(path)))
       runtimes.push_back(std::move(path));
   }
   return runtimes;
@@ -176,11 +176,11 @@ struct ServedObject {
 // The classes that the folder's type information describes as automation objects, read from
 // the classes' server files and the folder's type library files, each file once; a file without
 // a type library describes none.
-std::set<std::string> AutomationClasses(ScanMachine& machine, const std::set<std::string>& files) {
+std::set<std::string> AutomationClasses(ScanSources& sources, const std::set<std::string>& files) {
   std::set<std::string> classes;
   for (const std::string& file : files) {
     try {
-      const std::unique_ptr<TypeLibReader> reader = machine.com.NewTypeLibReader();
+      const std::unique_ptr<TypeLibReader> reader = sources.com.NewTypeLibReader();
       if (!reader) break;
       reader->SetFile(file);
       for (const std::string& id : reader->AutomationClasses()) classes.insert(AsciiLower(id));
@@ -195,7 +195,7 @@ std::set<std::string> AutomationClasses(ScanMachine& machine, const std::set<std
 // create it here. An in-process server serves only the registry view of this process; COM starts
 // a local server of either view for a client of either bitness. A scan runs no component's code:
 // what the object is comes from type information alone.
-std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::string& folder,
+std::vector<ServedObject> ObjectsServedFrom(ScanSources& sources, const std::string& folder,
                                             const std::vector<Image>& images) {
   auto inside = [&](const std::string& value) {
     std::string_view start = value;
@@ -203,10 +203,10 @@ std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::str
     // Only a value that begins with the folder can name a file in it: the others are not looked
     // up on the disk.
     return !value.empty() && IsBelow(start, folder) &&
-           IsBelow(ServerFile(machine.files, value), folder);
+           IsBelow(ServerFile(sources.files, value), folder);
   };
   std::map<std::string, std::vector<const RegisteredClass*>> by_prog_id;
-  const std::vector<RegisteredClass> classes = machine.classes.Classes(inside);
+  const std::vector<RegisteredClass> classes = sources.classes.Classes(inside);
   std::set<std::string> libraries;
   for (const Image& image : images)
     if (image.type_library) libraries.insert(CombinePath(folder, image.relative));
@@ -214,7 +214,7 @@ std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::str
     for (const std::string& prog_id : registered.prog_ids)
       by_prog_id[prog_id].push_back(&registered);
     for (const std::string* server : {&registered.in_process_server, &registered.local_server})
-      if (inside(*server)) libraries.insert(ServerFile(machine.files, *server));
+      if (inside(*server)) libraries.insert(ServerFile(sources.files, *server));
   }
   std::optional<std::set<std::string>> automation;
   std::vector<ServedObject> objects;
@@ -225,7 +225,7 @@ std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::str
           inside(registered->local_server))
         served.push_back(registered);
     ServedObject object{prog_id, {}};
-    const std::string id = served.empty() ? std::string() : machine.com.ClassOf(prog_id);
+    const std::string id = served.empty() ? std::string() : sources.com.ClassOf(prog_id);
     const bool named = std::any_of(served.begin(), served.end(), [&](const RegisteredClass* c) {
       return EqualNoCase(c->id, id);
     });
@@ -237,7 +237,7 @@ std::vector<ServedObject> ObjectsServedFrom(ScanMachine& machine, const std::str
       object.not_created =
           id.empty() ? text::kScanProgIdNamesNoClass : text::kScanProgIdNamesAnotherClass;
     } else {
-      if (!automation) automation = AutomationClasses(machine, libraries);
+      if (!automation) automation = AutomationClasses(sources, libraries);
       if (!automation->count(AsciiLower(id))) object.not_created = text::kScanNoAutomationType;
     }
     objects.push_back(std::move(object));
@@ -270,14 +270,14 @@ class FolderVariables {
 
 }  // namespace
 
-ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
-  Found found = FindImages(machine.files, folder);
+ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder) {
+  Found found = FindImages(sources.files, folder);
   const std::vector<Image>& images = found.images;
-  AssemblyScan assemblies(machine.assemblies, folder);
+  AssemblyScan assemblies(sources.assemblies, folder);
   for (const Image& image : images) assemblies.Add(image.relative, image.imports);
-  const std::vector<std::string> runtimes = Runtimes(machine, folder, images, assemblies.Served());
-  const std::vector<ServedObject> objects = ObjectsServedFrom(machine, folder, images);
-  const FolderVariables variables(machine.shell, machine.reporter);
+  const std::vector<std::string> runtimes = Runtimes(sources, folder, images, assemblies.Served());
+  const std::vector<ServedObject> objects = ObjectsServedFrom(sources, folder, images);
+  const FolderVariables variables(sources.shell, sources.reporter);
   const std::vector<std::string> assembly_lines =
       assemblies.Lines([&](const std::string& path) { return variables.Write(path); });
 
@@ -289,8 +289,8 @@ ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder) {
     scanned.text.append(type).append("=").append(value).append("\r\n");
   };
   line(text::kScanComment, folder + std::string(text::kScanCommentDate) +
-                               GeneralDate(machine.desktop, machine.desktop.Now()));
-  item(text::kTypeAppName, AppName(machine.files, folder));
+                               GeneralDate(sources.desktop, sources.desktop.Now()));
+  item(text::kTypeAppName, AppName(sources.files, folder));
   item(text::kTypeInstallFolder, variables.Write(folder));
 
   // The images give way when the lines do not fit, and one more line says how many; when even

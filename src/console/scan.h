@@ -13,12 +13,12 @@
 
 namespace tarn::console {
 
-// What the scan reads of the machine: files, the clock, the special folders behind the info
+// What the scan reads of the PC: files, the clock, the special folders behind the info
 // file's variables, the classes of the registry, what COM reads of a class without creating it
 // (its type information), and what the loader of each image's machine sees: its search for
 // imported DLLs and which of them are Windows' own, and the side-by-side assemblies that an
 // image's manifest names (none when null).
-struct ScanMachine {
+struct ScanSources {
   FileSystem& files;
   Desktop& desktop;
   Shell& shell;
@@ -42,6 +42,6 @@ struct ScannedInfoFile {
 };
 
 // `folder` is a full path without a trailing backslash.
-ScannedInfoFile ScanFolder(ScanMachine& machine, const std::string& folder);
+ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder);
 
 }  // namespace tarn::console

@@ -99,8 +99,8 @@ class MainForm final : public Reporter {
   void ReportInBox(std::string_view error_text, BoxIcon icon) noexcept override;
 
  private:
-  enum class Outcome { kGoOn, kStop };
-  Outcome RunItemLine(int position, const std::string& line);
+  enum class AfterLine { kGoOn, kStop };
+  AfterLine RunItemLine(int position, const std::string& line);
   void WriteHeader();
   void CopyFromPane(std::string (LogPane::*read)()) noexcept;
   // Seams that the prompt, variable and check code fill in.
@@ -111,7 +111,7 @@ class MainForm final : public Reporter {
   std::optional<std::string> BrowseForInstallFolder(std::string_view question);
   void LogSelected(std::string_view start, const std::string& folder) noexcept;
   void ReplaceVariables(std::string& value, bool& skip) noexcept;
-  Outcome InstallFolderStep(const std::string& value);
+  AfterLine InstallFolderStep(const std::string& value);
   void GetActiveXInfo(const std::string& path) noexcept;
   // The GUID, or the reason why none was read (`read` false).
   std::string GetActiveXGUID(const std::string& path, bool& read) noexcept;

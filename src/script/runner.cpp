@@ -46,9 +46,9 @@ void MainForm::Process() noexcept {
     for (int position = 0; position < count; ++position) {
       // A close asked for while an item waited ends the run as a stop by the user does.
       if (view_.CloseRequested()) return;
-      const Outcome outcome = RunItemLine(position, items.At(position));
+      const AfterLine after = RunItemLine(position, items.At(position));
       findings_.LineEnded();
-      if (outcome == Outcome::kStop) return;
+      if (after == AfterLine::kStop) return;
     }
     LogEntry("");
     end = RunEnd::kCompleted;
@@ -69,20 +69,20 @@ void MainForm::WriteHeader() {
   findings_.RunBegun(now);
 }
 
-MainForm::Outcome MainForm::RunItemLine(int position, const std::string& line) {
+MainForm::AfterLine MainForm::RunItemLine(int position, const std::string& line) {
   ItemLine item;
-  if (!SplitItemLine(line, item)) return Outcome::kGoOn;
-  if (!item.key.empty() && item.key.front() == ';') return Outcome::kGoOn;
+  if (!SplitItemLine(line, item)) return AfterLine::kGoOn;
+  if (!item.key.empty() && item.key.front() == ';') return AfterLine::kGoOn;
   findings_.LineBegun(position + 1, line);
   if (install_folder_cancelled && item.value.find(kInstallFolderMention) != std::string::npos) {
     LogEntry(std::string(text::kSkipping) + line);
     findings_.Skipped();
-    return Outcome::kGoOn;
+    return AfterLine::kGoOn;
   }
-  if (TestForPrompt(item.value)) return Outcome::kStop;
+  if (TestForPrompt(item.value)) return AfterLine::kStop;
   bool skip = false;
   ReplaceVariables(item.value, skip);
-  if (skip) return Outcome::kGoOn;
+  if (skip) return AfterLine::kGoOn;
 
   const std::string key = desktop_.UpperCase(item.key);
   for (const auto& [keyword, written, type] : kItemTypes) {
@@ -92,40 +92,40 @@ MainForm::Outcome MainForm::RunItemLine(int position, const std::string& line) {
       case ItemType::kAppName:
         app_name = item.value;
         LogEntry(std::string(text::kApplicationName) + item.value);
-        return Outcome::kGoOn;
+        return AfterLine::kGoOn;
       case ItemType::kActiveXComponent:
         GetActiveXInfo(item.value);
-        return Outcome::kGoOn;
+        return AfterLine::kGoOn;
       case ItemType::kFile:
         GetFileInfo(item.value);
-        return Outcome::kGoOn;
+        return AfterLine::kGoOn;
       case ItemType::kInstallFolder:
         return InstallFolderStep(item.value);
       case ItemType::kInstantiateObject:
         InstantiateObjectCheck(item.value);
-        return Outcome::kGoOn;
+        return AfterLine::kGoOn;
     }
   }
   LogEntry(std::string(text::kUnknownItemType) + key);
   findings_.UnknownType(key, item.value);
-  return Outcome::kGoOn;
+  return AfterLine::kGoOn;
 }
 
-MainForm::Outcome MainForm::InstallFolderStep(const std::string& value) {
+MainForm::AfterLine MainForm::InstallFolderStep(const std::string& value) {
   const bool exists = DoesFolderExist(value);
   findings_.Exists(exists);
   if (exists) {
     LogEntry(std::string(text::kSetInstallFolder) + value);
     install_folder = value;
-    return Outcome::kGoOn;
+    return AfterLine::kGoOn;
   }
   LogEntry(std::string(text::kInstallFolderNotFound) + value + "'");
   LogEntry(text::kPromptOrStop);
   const std::optional<std::string> chosen = AskForInstallFolder(value);
-  if (!chosen) return Outcome::kStop;
+  if (!chosen) return AfterLine::kStop;
   findings_.FolderChosen(*chosen);
   install_folder = *chosen;
-  return Outcome::kGoOn;
+  return AfterLine::kGoOn;
 }
 
 }  // namespace tarn

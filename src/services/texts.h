@@ -266,10 +266,9 @@ inline constexpr std::string_view kBaselineBadItem =
     " is no tarninfoc report: no line, kind, text or passed fit for item ";
 inline constexpr std::string_view kBaselineOtherInfoFile =
     " is the report of another info file: no item line in common";
-inline constexpr std::string_view kBaselineFailureField = "regsvr32.failure";
 inline constexpr std::string_view kDriftLine = "line ";
 inline constexpr std::string_view kDriftGoodHas = ", the good PC has ";
-inline constexpr std::string_view kDriftNoSuchItem = ": the good PC has no such item";
+inline constexpr std::string_view kDriftNoSuchItem = "the good PC has no such item";
 inline constexpr std::string_view kDriftOnGoodPc = " on the good PC: ";
 inline constexpr std::string_view kDriftNotHere = ": not in this run";
 inline constexpr std::string_view kDriftNone = "none";

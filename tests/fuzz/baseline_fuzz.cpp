@@ -20,17 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (error.empty()) __builtin_trap();  // a refused report always says why
     return 0;
   }
-  std::vector<tarn::console::Baseline::Item> items;
+  std::vector<tarn::console::ItemRecord> items;
   std::vector<std::string> texts;
-  for (const tarn::console::Baseline::Item* item : baseline->Unmatched()) {
+  for (const tarn::console::ItemRecord* item : baseline->Unmatched()) {
     items.push_back(*item);
-    texts.push_back(item->text);
+    texts.push_back(item->text());
   }
   if (!items.empty() && !baseline->SharesAnyLine(texts)) __builtin_trap();
-  for (const tarn::console::Baseline::Item& item : items) {
+  for (const tarn::console::ItemRecord& item : items) {
     const tarn::console::Baseline::Match match = baseline->Compare(item);
     if (!match.found || !match.differences.empty()) __builtin_trap();
-    (void)tarn::console::Baseline::GoodValues(match.differences).dump();
+    (void)tarn::console::GoodValues(match.differences).dump();
   }
   if (!baseline->Unmatched().empty()) __builtin_trap();
   return 0;

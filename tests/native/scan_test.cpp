@@ -78,9 +78,9 @@ std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
   rig.com.automation["C:\\App\\f00000.dll"] = {"{1}"};
   testing::FakeLoaderFacts facts;
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
                                classes,   rig.com,     loader};
-  const console::ScannedInfoFile scanned = console::ScanFolder(machine, "C:\\App");
+  const console::ScannedInfoFile scanned = console::ScanFolder(sources, "C:\\App");
   rig.files.files["C:\\scanned.tarninfo"] = scanned.text;
   return {LinesOf(scanned.text), scanned.left_out};
 }
@@ -115,9 +115,9 @@ TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
   testing::FakeLoaderFacts facts;
   facts.path = {"C:\\Runtime"};
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
                                classes,   rig.com,     loader};
-  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  const testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\setup.exe", "File=C:\\Runtime\\tarnrt.dll"}));
@@ -133,9 +133,9 @@ testing::Lines ScanOnSixtyFourBitWindows(testing::Rig& rig, testing::FakeLoaderF
                        {42, "C:\\Program Files (x86)"}};
   testing::FakeClassRegistry classes;
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
                                classes,   rig.com,     loader};
-  testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
   lines.erase(lines.begin());  // the comment with the date
   return lines;
 }
@@ -209,9 +209,9 @@ TEST(Scan, NamesTheSideBySideAssembliesOfTheImagesInComments) {
   testing::FakeLoaderFacts facts;
   facts.path = {"C:\\Runtime"};
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
                                classes,   rig.com,     loader,    &assemblies};
-  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  const testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
   EXPECT_EQ(
       lines,
       (testing::Lines{
@@ -243,9 +243,9 @@ TEST(Scan, WritesAnObjectOnlyWhereTheBuildOfTheScanCanCreateIt) {
   testing::FakeLoaderFacts facts;
   facts.process_machine = kX86;
   const LoaderView loader(facts);
-  console::ScanMachine machine{rig.files, rig.desktop, rig.shell, rig.form,
+  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
                                classes,   rig.com,     loader};
-  const testing::Lines lines = LinesOf(console::ScanFolder(machine, "C:\\App").text);
+  const testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\both.dll", "File=%InstallFolder%\\in64.dll",

@@ -19,27 +19,12 @@
 namespace tarn::win32 {
 namespace {
 
-// A class's registration as one registry view holds it: the class's identifier that the
-// programmatic identifier names, and its servers.
-struct ViewedClass {
-  bool registered = false;  // an in-process or a local server is named
-  std::string in_process_server;
-};
-
-ViewedClass ReadClass(const std::string& prog_id, const LoaderView& loader, RegistryView view) {
-  ViewedClass found;
-  auto open = [&](const std::string& name) {
-    return OpenKey(HKEY_CLASSES_ROOT, name, RegistryFlag(view));
-  };
-  UniqueKey id_key = open(prog_id + "\\CLSID");
+// The servers of the class that the programmatic identifier names in `view`.
+ClassServers ReadClass(const std::string& prog_id, const LoaderView& loader, RegistryView view) {
+  UniqueKey id_key = OpenKey(HKEY_CLASSES_ROOT, prog_id + "\\CLSID", RegistryFlag(view));
   const std::string id = id_key ? TextValue(id_key.get(), nullptr) : std::string();
-  if (id.empty()) return found;
-  if (UniqueKey server = open("CLSID\\" + id + "\\InprocServer32")) {
-    found.registered = true;
-    found.in_process_server = TextValue(server.get(), nullptr, loader, view);
-  }
-  if (open("CLSID\\" + id + "\\LocalServer32")) found.registered = true;
-  return found;
+  if (id.empty()) return {};
+  return ReadServers(HKEY_CLASSES_ROOT, "CLSID\\" + id, RegistryFlag(view), loader, view);
 }
 
 }  // namespace
@@ -91,12 +76,12 @@ CreationDiagnosis Win32Diagnostics::ExplainCreation(const std::string& prog_id) 
   std::string server;
   std::uint16_t server_machine = own;
   for (const RegistryView view : views) {
-    const ViewedClass found = ReadClass(prog_id, loader, view);
-    if (!found.registered) continue;
+    const ClassServers found = ReadClass(prog_id, loader, view);
+    if (!found.any()) continue;
     const std::uint16_t machine = loader.MachineOf(view);
     diagnosis.registered_for.push_back(MachineName(machine));
     if (server.empty() || machine == own) {
-      server = found.in_process_server;
+      server = found.in_process;
       server_machine = machine;
     }
   }

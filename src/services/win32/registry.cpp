@@ -43,6 +43,15 @@ std::string TextValue(HKEY key, const char* name, const LoaderView& loader, Regi
   return value.expandable ? loader.Expand(value.text, view) : std::move(value.text);
 }
 
+ClassServers ReadServers(HKEY root, const std::string& class_key, REGSAM flag,
+                         const LoaderView& loader, RegistryView view) {
+  auto read = [&](const char* server) {
+    UniqueKey key = OpenKey(root, class_key + "\\" + server, flag);
+    return key ? TextValue(key.get(), nullptr, loader, view) : std::string();
+  };
+  return {read("InprocServer32"), read("LocalServer32")};
+}
+
 namespace {
 
 struct ClassView {
@@ -81,18 +90,18 @@ std::vector<RegisteredClass> Win32ClassRegistry::Classes(
           ::RegEnumKeyExA(ids.get(), i, id, &size, nullptr, nullptr, nullptr, nullptr);
       if (status == ERROR_MORE_DATA) continue;  // no class identifier is that long
       if (status != ERROR_SUCCESS) break;
-      RegisteredClass found{id, {}, {}, {}, view.bits, &view == &views.front()};
-      auto read = [&](const char* subkey) {
-        UniqueKey key = OpenKey(ids.get(), found.id + "\\" + subkey, view.flag);
-        return key ? TextValue(key.get(), nullptr, loader_, registry_view) : std::string();
-      };
-      found.in_process_server = read("InprocServer32");
-      found.local_server = read("LocalServer32");
+      ClassServers servers = ReadServers(ids.get(), id, view.flag, loader_, registry_view);
       auto takes = [&](const std::string& server) { return !server.empty() && wanted(server); };
-      if (!takes(found.in_process_server) && !takes(found.local_server)) continue;
-      for (const char* name : {"ProgID", "VersionIndependentProgID"})
-        if (std::string prog_id = read(name); !prog_id.empty())
+      if (!takes(servers.in_process) && !takes(servers.local)) continue;
+      RegisteredClass found{id,        std::move(servers.in_process), std::move(servers.local), {},
+                            view.bits, &view == &views.front()};
+      for (const char* name : {"ProgID", "VersionIndependentProgID"}) {
+        UniqueKey key = OpenKey(ids.get(), found.id + "\\" + name, view.flag);
+        if (std::string prog_id =
+                key ? TextValue(key.get(), nullptr, loader_, registry_view) : std::string();
+            !prog_id.empty())
           found.prog_ids.push_back(std::move(prog_id));
+      }
       if (!found.prog_ids.empty()) classes.push_back(std::move(found));
     }
   }

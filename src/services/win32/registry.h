@@ -31,6 +31,17 @@ std::string TextValue(HKEY key, const char* name);
 // expand them, not as this process would; empty when there is none.
 std::string TextValue(HKEY key, const char* name, const LoaderView& loader, RegistryView view);
 
+// A class's servers as one registry view holds them, each value expanded as that view's programs
+// expand it. A server key without a text, or with an empty one, names no server: COM could not
+// start one from it.
+struct ClassServers {
+  std::string in_process, local;
+  bool any() const { return !in_process.empty() || !local.empty(); }
+};
+// The servers of the class whose key is `class_key` below `root` (opened with `flag`).
+ClassServers ReadServers(HKEY root, const std::string& class_key, REGSAM flag,
+                         const LoaderView& loader, RegistryView view);
+
 // The classes of both registry views, with the programmatic identifiers their keys give.
 class Win32ClassRegistry final : public ClassRegistry {
  public:

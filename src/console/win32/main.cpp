@@ -13,6 +13,7 @@
 #include "console/info_file_reading.h"
 #include "console/run_report.h"
 #include "console/scan.h"
+#include "console/win32/console_view.h"
 #include "form/main_form.h"
 #include "services/texts.h"
 #include "services/win32/code_page.h"
@@ -25,7 +26,6 @@
 #include "services/win32/search_order.h"
 #include "services/win32/side_by_side.h"
 #include "services/win32/system_error.h"
-#include "ui/console_view.h"
 
 namespace tarn::win32 {
 namespace {
@@ -232,8 +232,8 @@ int Scan(const std::string& path, OutFile& out) {
   Win32Assemblies assemblies;
   // The classes' type information is read through COM, started only for a folder that serves any.
   ComOnDemand com;
-  console::ScanMachine machine{files, desktop, shell, reporter, classes, com, loader, &assemblies};
-  const console::ScannedInfoFile scanned = console::ScanFolder(machine, *folder);
+  console::ScanSources sources{files, desktop, shell, reporter, classes, com, loader, &assemblies};
+  const console::ScannedInfoFile scanned = console::ScanFolder(sources, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);
   for (const console::Unread& unread : scanned.unread) {

@@ -1,4 +1,4 @@
-#include "ui/console_view.h"
+#include "console/win32/console_view.h"
 
 #include "services/texts.h"
 #include "services/win32/code_page.h"
