@@ -63,6 +63,15 @@ testing::Lines LinesOf(const std::string& text) {
   return lines;
 }
 
+// The scan of C:\App over the fakes, the PC's loader as `facts` says.
+console::ScannedInfoFile Scan(testing::Rig& rig, testing::FakeClassRegistry& classes,
+                              testing::FakeLoaderFacts& facts, Assemblies* assemblies = nullptr) {
+  const LoaderView loader(facts);
+  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
+                               classes,   rig.com,     loader,    assemblies};
+  return console::ScanFolder(sources, "C:\\App");
+}
+
 // The scan's lines of a folder of `images` images whose one class is served from inside it, and
 // what the scan says it left out.
 std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
@@ -77,10 +86,7 @@ std::pair<testing::Lines, std::size_t> ScanOf(testing::Rig& rig, int images) {
   rig.com.class_ids["Tarn.Kept"] = "{1}";
   rig.com.automation["C:\\App\\f00000.dll"] = {"{1}"};
   testing::FakeLoaderFacts facts;
-  const LoaderView loader(facts);
-  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
-                               classes,   rig.com,     loader};
-  const console::ScannedInfoFile scanned = console::ScanFolder(sources, "C:\\App");
+  const console::ScannedInfoFile scanned = Scan(rig, classes, facts);
   rig.files.files["C:\\scanned.tarninfo"] = scanned.text;
   return {LinesOf(scanned.text), scanned.left_out};
 }
@@ -114,10 +120,7 @@ TEST(Scan, ReadsOnlyTheHeadersAndTablesOfAnImageOfGigabytes) {
   testing::FakeClassRegistry classes;
   testing::FakeLoaderFacts facts;
   facts.path = {"C:\\Runtime"};
-  const LoaderView loader(facts);
-  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
-                               classes,   rig.com,     loader};
-  const testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
+  const testing::Lines lines = LinesOf(Scan(rig, classes, facts).text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\setup.exe", "File=C:\\Runtime\\tarnrt.dll"}));
@@ -132,10 +135,7 @@ testing::Lines ScanOnSixtyFourBitWindows(testing::Rig& rig, testing::FakeLoaderF
                        {38, "C:\\Program Files"},
                        {42, "C:\\Program Files (x86)"}};
   testing::FakeClassRegistry classes;
-  const LoaderView loader(facts);
-  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
-                               classes,   rig.com,     loader};
-  testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
+  testing::Lines lines = LinesOf(Scan(rig, classes, facts).text);
   lines.erase(lines.begin());  // the comment with the date
   return lines;
 }
@@ -208,10 +208,7 @@ TEST(Scan, NamesTheSideBySideAssembliesOfTheImagesInComments) {
   testing::FakeClassRegistry classes;
   testing::FakeLoaderFacts facts;
   facts.path = {"C:\\Runtime"};
-  const LoaderView loader(facts);
-  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
-                               classes,   rig.com,     loader,    &assemblies};
-  const testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
+  const testing::Lines lines = LinesOf(Scan(rig, classes, facts, &assemblies).text);
   EXPECT_EQ(
       lines,
       (testing::Lines{
@@ -242,10 +239,7 @@ TEST(Scan, WritesAnObjectOnlyWhereTheBuildOfTheScanCanCreateIt) {
   rig.com.automation["C:\\App\\both.dll"] = {"{C}"};
   testing::FakeLoaderFacts facts;
   facts.process_machine = kX86;
-  const LoaderView loader(facts);
-  console::ScanSources sources{rig.files, rig.desktop, rig.shell, rig.form,
-                               classes,   rig.com,     loader};
-  const testing::Lines lines = LinesOf(console::ScanFolder(sources, "C:\\App").text);
+  const testing::Lines lines = LinesOf(Scan(rig, classes, facts).text);
   EXPECT_EQ(lines,
             (testing::Lines{lines.at(0), "AppName=App", "InstallFolder=C:\\App",
                             "File=%InstallFolder%\\both.dll", "File=%InstallFolder%\\in64.dll",
