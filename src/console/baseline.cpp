@@ -77,6 +77,12 @@ std::string Shown(const Json& value) {
   if (value.is_null()) return std::string(text::kDriftNone);
   if (value.is_boolean()) return std::string(value.get<bool>() ? text::kDriftYes : text::kDriftNo);
   if (value.is_string()) return value.get<std::string>();
+  if (value.is_object()) {
+    std::string members;
+    for (const auto& [name, member] : value.items())
+      members.append(members.empty() ? "" : ", ").append(name).append(" ").append(Shown(member));
+    return members;
+  }
   if (!value.is_array()) return value.dump(-1, ' ', false, Json::error_handler_t::replace);
   std::string names;
   for (const auto& name : value)
@@ -86,7 +92,15 @@ std::string Shown(const Json& value) {
 
 }  // namespace
 
-std::string Said(const Difference& difference) {
+std::string Said(const Difference& difference, const ItemRecord& here) {
+  if (difference.slot == Slot(field::kSha256)) {
+    const std::optional<Json>& version = here[Slot(field::kVersionOfFile)];
+    if (!version || !version->is_string()) return std::string(text::kDriftOtherBytes);
+    return std::string(text::kDriftSameVersion)
+        .append(version->get_ref<const std::string&>())
+        .append(", ")
+        .append(text::kDriftOtherBytes);
+  }
   return std::string(difference.name)
       .append(" ")
       .append(Shown(difference.here))

@@ -49,9 +49,10 @@ class Baseline {
   std::unordered_map<std::string_view, Occurrences> by_text_;
 };
 
-// A difference as its drift line says it after the item's name, in UTF-8: "version 1.0.23, the
-// good PC has 1.0.24".
-std::string Said(const Difference& difference);
+// A difference of `here` as its drift line says it after the item's name, in UTF-8: "version
+// 1.0.23, the good PC has 1.0.24"; other bytes of one version as "same version 2.4.9, other
+// bytes".
+std::string Said(const Difference& difference, const ItemRecord& here);
 // An item line as a drift line names it: its type, a space and its value.
 std::string Named(std::string text);
 

@@ -17,8 +17,15 @@ const Json& OrNull(const std::optional<Json>& value) {
 
 // The member `within` of an object, null when it has none.
 Json Within(const Json& object, std::string_view within) {
+  if (!object.is_object()) return Json();
   const auto found = object.find(within);
   return found == object.end() ? Json() : *found;
+}
+
+std::size_t SlotOf(std::string_view name) {
+  for (std::size_t i = 0; i < kMemberCount; ++i)
+    if (kMembers[i].name == name) return i;
+  std::abort();  // the table names only its own members
 }
 
 }  // namespace
@@ -74,9 +81,19 @@ std::vector<Difference> Compare(const ItemRecord& here, const ItemRecord& good) 
           return differences;
         }
         break;
-      case Compared::kWhereBoth:
-        if (both && *mine != *theirs) differ(i, std::string(member.name), *mine, *theirs);
+      case Compared::kWhereBoth: {
+        if (!both) break;
+        if (!member.where_same.empty() &&
+            OrNull(here[SlotOf(member.where_same)]) != OrNull(good[SlotOf(member.where_same)]))
+          break;
+        if (member.within.empty()) {
+          if (*mine != *theirs) differ(i, std::string(member.name), *mine, *theirs);
+          break;
+        }
+        const Json a = Within(*mine, member.within), b = Within(*theirs, member.within);
+        if (a != b) differ(i, std::string(member.name).append(".").append(member.within), a, b);
         break;
+      }
       case Compared::kOutcome:
         // A registration that was not run (null) tells nothing to compare.
         if (!both || mine->is_null() || theirs->is_null()) break;

@@ -24,7 +24,7 @@ enum class Compared {
   kNo,         // never: paths, times and texts differ from PC to PC
   kDecisive,   // where both have it and it differs, nothing else is compared: a file that is not
                // there has no version
-  kWhereBoth,  // by value, where both items have it
+  kWhereBoth,  // by value (or its `within`), where both items have it
   kOutcome,    // a check's outcome: by value where neither is absent or null (null: not run);
                // where it is the same, the reasons behind it are compared
   kReason,     // by value, an absent one as null, where the outcome is the same
@@ -39,6 +39,9 @@ struct Member {
   std::string_view within = {};
   // Every item of a report has it: a good PC's report that lacks it is no tarninfoc report.
   bool required = false;
+  // Compared only where the items agree on this member: a file of a new version has new bytes by
+  // right.
+  std::string_view where_same = {};
 };
 
 namespace json_name = text::json;
@@ -55,8 +58,14 @@ inline constexpr Member kMembers[] = {
     {json_name::kExists, Compared::kDecisive},
     {json_name::kModified},
     {json_name::kVersionOfFile, Compared::kWhereBoth},
+    {json_name::kSize},
+    {json_name::kSha256, Compared::kWhereBoth, {}, false, json_name::kVersionOfFile},
+    {json_name::kImageMachine},
+    {json_name::kSignature, Compared::kWhereBoth, json_name::kSigner},
+    {json_name::kIdentityError},
     {json_name::kCreated, Compared::kOutcome},
     {json_name::kTypeLibrary, Compared::kWhereBoth},
+    {json_name::kRegistration, Compared::kWhereBoth, json_name::kCounts},
     {json_name::kError},
     {json_name::kRegistered, Compared::kOutcome},
     {json_name::kRegSvr32, Compared::kReason, json_name::kFailure},

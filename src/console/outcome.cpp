@@ -60,6 +60,10 @@ void Outcome::Drifted() noexcept {
   drifted_ = true;
 }
 
+void Outcome::Unregistered() noexcept {
+  failed_ = true;
+}
+
 ExitCode Outcome::exit_code() const {
   if (end_ != RunEnd::kCompleted) return kStopped;
   return failed_count_ > 0 || drifted_ ? kFailed : kPassed;

@@ -29,6 +29,8 @@ class Outcome final : public Findings {
   // The current line differs from the good PC's; or, with no line, the good PC had an item that
   // this run has not.
   void Drifted() noexcept;
+  // A component that a run registering nothing finds not registered to it.
+  void Unregistered() noexcept;
   bool in_line() const { return in_line_; }
   bool acted() const { return acted_; }
   bool line_failed() const { return failed_; }

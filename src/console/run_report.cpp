@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "services/pe_image.h"
 #include "services/texts.h"
 
 namespace tarn::console {
@@ -35,6 +36,30 @@ std::string_view FailureName(RegistrationFailure failure) {
   return field::kFailureOther;
 }
 
+std::string_view PlacementName(Placement placement) {
+  switch (placement) {
+    case Placement::kHere:
+      return field::kPlacementHere;
+    case Placement::kElsewhere:
+      return field::kPlacementElsewhere;
+    case Placement::kMissing:
+      break;
+  }
+  return field::kPlacementMissing;
+}
+
+std::string_view StatusName(SignatureStatus status) {
+  switch (status) {
+    case SignatureStatus::kTrusted:
+      return field::kSignatureTrusted;
+    case SignatureStatus::kUntrusted:
+      return field::kSignatureUntrusted;
+    case SignatureStatus::kUnsigned:
+      break;
+  }
+  return field::kSignatureUnsigned;
+}
+
 }  // namespace
 
 RunReport::RunReport(Diagnostics& diagnostics, Options options)
@@ -62,6 +87,7 @@ void RunReport::Describe(std::string_view version, std::string_view info_file, b
   document_[field::kInfoFile] = Utf8(info_file);
   document_[field::kStarted] = nullptr;
   document_[field::kReadOnly] = read_only;
+  read_only_ = read_only;
 }
 
 void RunReport::CompareWith(std::string_view baseline_file) {
@@ -139,7 +165,7 @@ void RunReport::CompareItem() {
   Set(Slot(field::kBaseline), GoodValues(match.differences));
   if (!options_.tell) return;
   for (const Difference& difference : match.differences)
-    options_.tell(DriftHead().append(Local(Said(difference))));
+    options_.tell(DriftHead().append(Local(Said(difference, item_))));
 }
 
 void RunReport::Skipped() noexcept {
@@ -191,6 +217,66 @@ void RunReport::Action(std::string_view type, std::string_view value) noexcept {
 void RunReport::Exists(bool exists) noexcept {
   outcome_.Exists(exists);
   Set(Slot(field::kExists), exists);
+  if (!exists || !options_.identify || !Records(Slot(field::kSha256))) return;
+  if (type_ != text::kTypeFile && type_ != text::kTypeActiveXComponent) return;
+  try {
+    SetIdentity(options_.identify(value_));
+  } catch (...) {
+  }
+}
+
+void RunReport::SetIdentity(const FileFacts& facts) {
+  if (facts.digest) {
+    Set(Slot(field::kSize), facts.digest->size);
+    Set(Slot(field::kSha256), facts.digest->sha256);
+  }
+  if (facts.image_machine) Set(Slot(field::kImageMachine), MachineName(*facts.image_machine));
+  if (facts.signature) {
+    const Signature& signature = *facts.signature;
+    Json object = {
+        {field::kSignatureStatus, StatusName(signature.status)},
+        {field::kSigner, signature.signer.empty() ? Json(nullptr) : Json(Utf8(signature.signer))},
+        {field::kByCatalog, signature.by_catalog}};
+    if (signature.status == SignatureStatus::kUntrusted)
+      object[field::kSignatureReason] = Utf8(signature.reason);
+    Set(Slot(field::kSignature), std::move(object));
+  }
+  const std::string& failure =
+      facts.digest_failure.empty() ? facts.signature_failure : facts.digest_failure;
+  if (!failure.empty()) Set(Slot(field::kIdentityError), Utf8(failure));
+}
+
+void RunReport::AuditRegistration() {
+  const std::optional<RegistrationAudit> audit = options_.audit(value_);
+  if (!audit) return;
+  Json classes = Json::array();
+  Json counts = {
+      {field::kPlacementHere, 0}, {field::kPlacementElsewhere, 0}, {field::kPlacementMissing, 0}};
+  std::vector<std::string> lines;
+  for (const PlacedClass& placed : audit->classes) {
+    Json one = {{field::kClassId, placed.id}, {field::kPlacement, PlacementName(placed.placement)}};
+    if (placed.placement == Placement::kElsewhere) one[field::kPlacedPath] = Utf8(placed.server);
+    classes.push_back(std::move(one));
+    Json& count = counts[PlacementName(placed.placement)];
+    count = count.get<int>() + 1;
+    if (placed.placement == Placement::kHere) continue;
+    std::string line = value_ + std::string(text::kReasonClass) + placed.id;
+    if (placed.placement == Placement::kElsewhere)
+      line.append(text::kReasonRegisteredTo).append(placed.server);
+    else
+      line.append(text::kReasonNotRegistered);
+    lines.push_back(std::move(line));
+  }
+  Json library = {{field::kPlacement, PlacementName(audit->library)}};
+  if (audit->library == Placement::kElsewhere)
+    library[field::kPlacedPath] = Utf8(audit->library_file);
+  Set(Slot(field::kRegistration), {{field::kCounts, std::move(counts)},
+                                   {field::kClasses, std::move(classes)},
+                                   {field::kTypeLibrary, std::move(library)}});
+  // Only a run that registers nothing takes the audit for the answer to "is it registered".
+  if (!read_only_ || lines.empty()) return;
+  outcome_.Unregistered();
+  Tell(lines);
 }
 
 void RunReport::Modified(const ZonedDateTime& when) noexcept {
@@ -211,6 +297,9 @@ void RunReport::TypeLibrary(std::string_view text, bool read) noexcept {
   try {
     Set(Slot(field::kTypeLibrary), read ? Json(Utf8(text)) : Json(nullptr));
     if (!read && !Has(Slot(field::kError))) Set(Slot(field::kError), Utf8(text));
+    if (read && type_ == text::kTypeActiveXComponent && options_.audit &&
+        (read_only_ || Records(Slot(field::kRegistration))))
+      AuditRegistration();
   } catch (...) {
   }
 }

@@ -16,7 +16,9 @@
 #include "console/json_writer.h"
 #include "console/outcome.h"
 #include "form/findings.h"
+#include "services/file_identity.h"
 #include "services/reasons.h"
+#include "services/registration_audit.h"
 
 namespace tarn::console {
 
@@ -27,12 +29,18 @@ class RunReport final : public Findings {
   // `utc_offset_minutes` is the local time's offset now, given to the run's start; a file's time
   // comes with its own.
   // Without `json` and a baseline no item is recorded.
+  // `identify` gives the facts of a File or ActiveXComponent that exists, when an item keeps them;
+  // `audit` the registration of a component whose type library was read, asked before RegSvr32
+  // runs. A run that registers nothing (read-only) fails a component whose classes are not
+  // registered to it.
   struct Options {
     std::function<std::string(std::string_view)> to_utf8, from_utf8;
     std::function<void(std::string_view)> tell;
     int utc_offset_minutes = 0;
     bool json = true;
     Baseline* baseline = nullptr;
+    std::function<FileFacts(const std::string& path)> identify = {};
+    std::function<std::optional<RegistrationAudit>(const std::string& component)> audit = {};
   };
   RunReport(Diagnostics& diagnostics, Options options);
 
@@ -80,6 +88,10 @@ class RunReport final : public Findings {
   void Tell(const std::vector<std::string>& lines) const;
   void SetLoad(const LoadDiagnosis& diagnosis, std::string_view loader_member, bool as_list);
   void SetRegistration(const RegistrationReason& reason);
+  void SetIdentity(const FileFacts& facts);
+  // The audit of the current line's component; a read-only run fails it where a class is not
+  // registered to it.
+  void AuditRegistration();
   // Compares the ended line's item with the good PC's; its drift fails it.
   void CompareItem();
   // "line N: TYPE VALUE: ", how a drift line names this run's current item.
@@ -98,6 +110,7 @@ class RunReport final : public Findings {
   std::string value_;  // the current line's value, in the system's code page
   std::string text_;   // the current line's text, in the system's code page
   std::string baseline_file_;
+  bool read_only_ = false;
   // How RegSvr32 ended on the current line.
   std::optional<ProgramEnd> registration_;
 };

@@ -195,8 +195,10 @@ std::set<std::string> AutomationClasses(ScanSources& sources, const std::set<std
 // create it here. An in-process server serves only the registry view of this process; COM starts
 // a local server of either view for a client of either bitness. A scan runs no component's code:
 // what the object is comes from type information alone.
+// `servers` receives the files of the folder that serve a class, their full paths in lower case.
 std::vector<ServedObject> ObjectsServedFrom(ScanSources& sources, const std::string& folder,
-                                            const std::vector<Image>& images) {
+                                            const std::vector<Image>& images,
+                                            std::set<std::string>& servers) {
   auto inside = [&](const std::string& value) {
     std::string_view start = value;
     if (start.starts_with('"')) start.remove_prefix(1);
@@ -213,8 +215,11 @@ std::vector<ServedObject> ObjectsServedFrom(ScanSources& sources, const std::str
   for (const RegisteredClass& registered : classes) {
     for (const std::string& prog_id : registered.prog_ids)
       by_prog_id[prog_id].push_back(&registered);
-    for (const std::string* server : {&registered.in_process_server, &registered.local_server})
-      if (inside(*server)) libraries.insert(ServerFile(sources.files, *server));
+    for (const std::string* server : {&registered.in_process_server, &registered.local_server}) {
+      if (!inside(*server)) continue;
+      libraries.insert(ServerFile(sources.files, *server));
+      servers.insert(AsciiLower(ServerFile(sources.files, *server)));
+    }
   }
   std::optional<std::set<std::string>> automation;
   std::vector<ServedObject> objects;
@@ -243,6 +248,27 @@ std::vector<ServedObject> ObjectsServedFrom(ScanSources& sources, const std::str
     objects.push_back(std::move(object));
   }
   return objects;
+}
+
+// Why a component that registers itself is no ActiveXComponent of the info file: a read-only
+// run fails one whose classes are not registered to it here. Empty text when it is one. Its type
+// library is read only when a class of the registry names it as its server: no other can pass.
+std::string NotAComponent(ScanSources& sources, const std::string& path,
+                          const std::set<std::string>& servers) {
+  if (!sources.audit) return {};
+  if (!servers.count(AsciiLower(path))) return std::string(text::kScanNoClassRegistered);
+  const std::optional<RegistrationAudit> audit = sources.audit(path);
+  if (!audit) return {};
+  for (const PlacedClass& placed : audit->classes) {
+    if (placed.placement == Placement::kHere) continue;
+    std::string reason = std::string(text::kScanClass).append(placed.id);
+    if (placed.placement == Placement::kElsewhere)
+      reason.append(text::kReasonRegisteredTo).append(placed.server);
+    else
+      reason.append(text::kReasonNotRegistered);
+    return reason.append(")");
+  }
+  return {};
 }
 
 // A path written with the first of the info file's folder variables that holds it, each found
@@ -276,7 +302,15 @@ ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder) {
   AssemblyScan assemblies(sources.assemblies, folder);
   for (const Image& image : images) assemblies.Add(image.relative, image.imports);
   const std::vector<std::string> runtimes = Runtimes(sources, folder, images, assemblies.Served());
-  const std::vector<ServedObject> objects = ObjectsServedFrom(sources, folder, images);
+  std::set<std::string> servers;
+  const std::vector<ServedObject> objects = ObjectsServedFrom(sources, folder, images, servers);
+  std::vector<std::string> not_components(images.size());
+  std::size_t demoted = 0;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    if (!images[i].self_registering) continue;
+    not_components[i] = NotAComponent(sources, CombinePath(folder, images[i].relative), servers);
+    if (!not_components[i].empty()) ++demoted;
+  }
   const FolderVariables variables(sources.shell, sources.reporter);
   const std::vector<std::string> assembly_lines =
       assemblies.Lines([&](const std::string& path) { return variables.Write(path); });
@@ -296,8 +330,8 @@ ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder) {
   // The images give way when the lines do not fit, and one more line says how many; when even
   // the names of the files not read do not fit, they give way too, as their count is kept.
   constexpr std::size_t kLimit = kMaxItemLines;
-  const std::size_t fixed =
-      3 + runtimes.size() + assembly_lines.size() + objects.size() + (found.unread.empty() ? 0 : 1);
+  const std::size_t fixed = 3 + runtimes.size() + assembly_lines.size() + objects.size() + demoted +
+                            (found.unread.empty() ? 0 : 1);
   std::size_t named = found.unread.size(), kept = images.size();
   if (fixed + named + kept > kLimit) {
     const std::size_t room = kLimit - 1 - std::min(fixed, kLimit - 1);
@@ -310,8 +344,8 @@ ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder) {
     return relative.empty() ? install : install + "\\" + relative;
   };
   for (std::size_t i = 0; i < kept; ++i) {
-    item(images[i].self_registering ? text::kTypeActiveXComponent : text::kTypeFile,
-         below(images[i].relative));
+    const bool component = images[i].self_registering && not_components[i].empty();
+    item(component ? text::kTypeActiveXComponent : text::kTypeFile, below(images[i].relative));
   }
   for (const std::string& runtime : runtimes) item(text::kTypeFile, variables.Write(runtime));
   for (const std::string& assembly_line : assembly_lines) line(assembly_line, "");
@@ -321,6 +355,9 @@ ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder) {
   for (const ServedObject& object : objects)
     if (!object.not_created.empty())
       line(text::kScanNotObjectComment, object.prog_id + object.not_created);
+  for (std::size_t i = 0; i < kept; ++i)
+    if (!not_components[i].empty())
+      line(text::kScanNotComponentComment, below(images[i].relative) + not_components[i]);
   for (std::size_t i = 0; i < named; ++i) {
     line(text::kScanNotReadComment, below(found.unread[i].path) +
                                         std::string(text::kScanNotReadReason) +

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "services/failure.h"
 #include "services/loader_view.h"
 #include "services/platform.h"
+#include "services/registration_audit.h"
 #include "services/side_by_side.h"
 
 namespace tarn::console {
@@ -27,6 +30,9 @@ struct ScanSources {
   Com& com;
   const LoaderView& loader;
   Assemblies* assemblies = nullptr;
+  // The registration of a component that registers itself, as a read-only run audits it; without
+  // it every such component is written as one.
+  std::function<std::optional<RegistrationAudit>(const std::string& component)> audit = {};
 };
 
 // A file or folder that the scan could not read, and the system's reason.

@@ -1,5 +1,6 @@
 #include "services/file_identity.h"
 
+#include "services/load_diagnosis.h"
 #include "services/texts.h"
 
 namespace tarn {
@@ -45,6 +46,25 @@ Signature JudgeSignature(const TrustAnswer& embedded,
   if (by_catalog.status == SignatureStatus::kTrusted || own.status == SignatureStatus::kUnsigned)
     return by_catalog;
   return own;
+}
+
+FileFacts ReadFileFacts(FileSystem& files, FileIdentity& identity, const std::string& path) {
+  FileFacts facts;
+  try {
+    facts.digest = identity.Digest(path);
+  } catch (const Failure& failure) {
+    facts.digest_failure = failure.what();
+  }
+  try {
+    facts.image_machine = ImageMachine(files, path);
+  } catch (const Failure&) {
+  }
+  try {
+    facts.signature = identity.SignatureOf(path);
+  } catch (const Failure& failure) {
+    facts.signature_failure = failure.what();
+  }
+  return facts;
 }
 
 }  // namespace tarn

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "services/failure.h"
+#include "services/platform.h"
 
 namespace tarn {
 
@@ -65,5 +66,16 @@ std::string TrustReason(const TrustAnswer& answer);
 // trusted; else a broken signature of the file's own outweighs a catalog's.
 Signature JudgeSignature(const TrustAnswer& embedded,
                          const std::function<std::optional<TrustAnswer>()>& catalog);
+
+// What the console's report gives of a file that exists, beyond its date and version. A part that
+// could not be had is absent, with the failure's description.
+struct FileFacts {
+  std::optional<FileDigest> digest;
+  std::string digest_failure;
+  std::optional<std::uint16_t> image_machine;  // the PE machine word of an image
+  std::optional<Signature> signature;
+  std::string signature_failure;
+};
+FileFacts ReadFileFacts(FileSystem& files, FileIdentity& identity, const std::string& path);
 
 }  // namespace tarn

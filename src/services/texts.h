@@ -211,6 +211,11 @@ inline constexpr std::string_view kScanProgIdNamesAnotherClass =
     " (its ProgID names another class)";
 inline constexpr std::string_view kScanNoAutomationType =
     " (no type information says it is an automation object)";
+// A component that registers itself, written as a File: a read-only run would fail it here, as no
+// class or not every class of its type library is registered to it.
+inline constexpr std::string_view kScanNotComponentComment = "; Not an ActiveXComponent: ";
+inline constexpr std::string_view kScanNoClassRegistered = " (no class is registered to it)";
+inline constexpr std::string_view kScanClass = " (class ";
 // The product name of Wine's own DLLs, which stand in for Windows' own under Wine, in lower case.
 inline constexpr std::string_view kWineProduct = "wine";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
@@ -247,6 +252,10 @@ inline constexpr std::string_view kReasonNeedsAssembly =
     ": its manifest depends on the side-by-side assembly ";
 inline constexpr std::string_view kReasonNoClass = ": the class is registered in no registry view";
 inline constexpr std::string_view kReasonRegisteredFor = ": the class is registered only for ";
+// A component's class that its registry view does not send to the component (/noregister).
+inline constexpr std::string_view kReasonClass = ": class ";
+inline constexpr std::string_view kReasonRegisteredTo = " is registered to ";
+inline constexpr std::string_view kReasonNotRegistered = " is not registered";
 // /baseline: the good PC's report that cannot be compared with, said after "the baseline FILE",
 // and each drift from it, one line each.
 inline constexpr std::string_view kBaselineNeedsFile =
@@ -274,6 +283,9 @@ inline constexpr std::string_view kDriftNotHere = ": not in this run";
 inline constexpr std::string_view kDriftNone = "none";
 inline constexpr std::string_view kDriftYes = "yes";
 inline constexpr std::string_view kDriftNo = "no";
+// A file of the good PC's version whose bytes differ: "same version 2.4.9, other bytes".
+inline constexpr std::string_view kDriftSameVersion = "same version ";
+inline constexpr std::string_view kDriftOtherBytes = "other bytes";
 // The JSON report's names, as docs/tarninfoc-report.schema.json describes them.
 namespace json {
 inline constexpr std::string_view kTool = "tool";
@@ -333,6 +345,27 @@ inline constexpr std::string_view kRegisteredFor = "registeredFor";
 inline constexpr std::string_view kMachineLoader = "loader";
 inline constexpr std::string_view kMissingDependencies = "missingDependencies";
 inline constexpr std::string_view kMissingAssemblies = "missingAssemblies";
+inline constexpr std::string_view kSize = "size";
+inline constexpr std::string_view kSha256 = "sha256";
+inline constexpr std::string_view kImageMachine = "imageMachine";
+inline constexpr std::string_view kIdentityError = "identityError";
+inline constexpr std::string_view kSignature = "signature";
+inline constexpr std::string_view kSignatureStatus = "status";
+inline constexpr std::string_view kSignatureTrusted = "trusted";
+inline constexpr std::string_view kSignatureUntrusted = "untrusted";
+inline constexpr std::string_view kSignatureUnsigned = "unsigned";
+inline constexpr std::string_view kSigner = "signer";
+inline constexpr std::string_view kSignatureReason = "reason";
+inline constexpr std::string_view kByCatalog = "catalog";
+inline constexpr std::string_view kRegistration = "registration";
+inline constexpr std::string_view kClasses = "classes";
+inline constexpr std::string_view kClassId = "clsid";
+inline constexpr std::string_view kPlacement = "placement";
+inline constexpr std::string_view kPlacementHere = "here";
+inline constexpr std::string_view kPlacementElsewhere = "elsewhere";
+inline constexpr std::string_view kPlacementMissing = "missing";
+inline constexpr std::string_view kPlacedPath = "path";
+inline constexpr std::string_view kCounts = "counts";
 inline constexpr std::string_view kBaseline = "baseline";
 inline constexpr std::string_view kBaselineFile = "file";
 inline constexpr std::string_view kBaselineMissing = "missing";

@@ -165,6 +165,12 @@ struct Laid {
         values{{"DIR", sandbox.dir()},
                {"INFO", sandbox.Path("case.tarninfo")},
                {"FIXTURES", options().fixtures}} {
+    // {SHA256:name}: the digest in the fixture's name.sha256, as sha256sum wrote it.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(options().fixtures, error))
+      if (entry.path().extension() == ".sha256")
+        values["SHA256:" + entry.path().stem().string()] =
+            ReadFile(entry.path().string()).value_or("").substr(0, 64);
     for (const std::string& line : c["files"]) {
       const std::size_t at = line.find(" @ "), eq = line.find(" = "), from = line.find(" < ");
       const std::size_t to = from == std::string::npos ? from : line.find(" ~ ", from);

@@ -108,15 +108,7 @@ TEST(Registration, AClassIsHereWhenItsServerIsTheComponentsFileUnderAnyNameInIts
   Win32FileSystem files;
   Win32PathIdentity identity;
   ClassPlacement placement(
-      [&](const std::string& id, RegistryView view) {
-        RegisteredClass found;
-        for (auto [server, value] : {std::pair{"\\InprocServer32", &found.in_process_server},
-                                     std::pair{"\\LocalServer32", &found.local_server}})
-          if (UniqueKey key =
-                  OpenKey(HKEY_CLASSES_ROOT, "CLSID\\" + id + server, RegistryFlag(view)))
-            *value = TextValue(key.get(), nullptr, loader, view);
-        return found;
-      },
+      [&](const std::string& id, RegistryView view) { return ReadClassServers(id, loader, view); },
       loader, files, identity);
   // Each class as "here FILE", "elsewhere FILE" or "missing", one after the other.
   auto placed = [&](const std::string& name, std::uint16_t machine) {

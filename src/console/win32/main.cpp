@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "services/win32/code_page.h"
 #include "services/win32/com.h"
 #include "services/win32/diagnostics.h"
+#include "services/win32/file_identity.h"
 #include "services/win32/files.h"
 #include "services/win32/handles.h"
 #include "services/win32/path_identity.h"
@@ -26,6 +28,7 @@
 #include "services/win32/search_order.h"
 #include "services/win32/side_by_side.h"
 #include "services/win32/system_error.h"
+#include "services/win32/type_library_registry.h"
 
 namespace tarn::win32 {
 namespace {
@@ -107,6 +110,29 @@ class ComOnDemand final : public Com {
   Win32Com com_;
   bool tried_ = false;
   bool started_ = false;
+};
+
+// The read-only audit of a component's registration, over this PC's registry and files.
+class RegistrationAudits {
+ public:
+  RegistrationAudits(FileSystem& files, Com& com, const LoaderView& loader)
+      : libraries_(loader),
+        placement_([&loader](const std::string& id,
+                             RegistryView view) { return ReadClassServers(id, loader, view); },
+                   loader, files, paths_),
+        auditor_(files, com, placement_, libraries_, paths_, loader) {}
+  RegistrationAudits(const RegistrationAudits&) = delete;
+  RegistrationAudits& operator=(const RegistrationAudits&) = delete;
+
+  std::optional<RegistrationAudit> operator()(const std::string& component) {
+    return auditor_.Audit(component);
+  }
+
+ private:
+  Win32PathIdentity paths_;
+  Win32TypeLibRegistry libraries_;
+  ClassPlacement placement_;
+  RegistrationAuditor auditor_;
 };
 
 // A program that tarninfoc starts must not hold tarninfoc's standard handles: a pipe that
@@ -232,7 +258,9 @@ int Scan(const std::string& path, OutFile& out) {
   Win32Assemblies assemblies;
   // The classes' type information is read through COM, started only for a folder that serves any.
   ComOnDemand com;
-  console::ScanSources sources{files, desktop, shell, reporter, classes, com, loader, &assemblies};
+  RegistrationAudits audits(files, com, loader);
+  console::ScanSources sources{files, desktop, shell,       reporter,        classes,
+                               com,   loader,  &assemblies, std::ref(audits)};
   const console::ScannedInfoFile scanned = console::ScanFolder(sources, *folder);
   out.Begin();
   WriteStandard(STD_OUTPUT_HANDLE, scanned.text);
@@ -290,16 +318,25 @@ int Run(const std::vector<std::string>& words) {
   }
   Win32LoaderFacts facts;
   Win32Diagnostics diagnostics(files, facts);
-  console::RunReport report(diagnostics,
-                            {.to_utf8 = [](std::string_view text) { return Utf8(text); },
-                             .from_utf8 = [](std::string_view text) { return FromUtf8(text); },
-                             .tell =
-                                 [&](std::string_view line) {
-                                   if (!arguments.json) WriteErrorLine(line);
-                                 },
-                             .utc_offset_minutes = UtcOffsetMinutes(),
-                             .json = arguments.json,
-                             .baseline = baseline ? &*baseline : nullptr});
+  // What the JSON report and the comparison add to the checks, and the read-only run's answer to
+  // "is it registered". COM is started by the first check that needs it.
+  ComOnDemand com;
+  const LoaderView loader(facts);
+  Win32FileIdentity identity;
+  RegistrationAudits audits(files, com, loader);
+  console::RunReport report(
+      diagnostics,
+      {.to_utf8 = [](std::string_view text) { return Utf8(text); },
+       .from_utf8 = [](std::string_view text) { return FromUtf8(text); },
+       .tell =
+           [&](std::string_view line) {
+             if (!arguments.json) WriteErrorLine(line);
+           },
+       .utc_offset_minutes = UtcOffsetMinutes(),
+       .json = arguments.json,
+       .baseline = baseline ? &*baseline : nullptr,
+       .identify = [&](const std::string& path) { return ReadFileFacts(files, identity, path); },
+       .audit = std::ref(audits)});
   report.Describe(text::kToolVersion, FullPath(arguments.info_file), arguments.no_register);
 
   ConsoleView view(!arguments.json, stop_requested, arguments.timeout_seconds);
@@ -310,7 +347,6 @@ int Run(const std::vector<std::string>& words) {
     report.Message(message);
   });
   ConsoleShell shell(folder);
-  ComOnDemand com;
   console::MarkedInfoFiles info_files(files, ExactlyFromUtf8);
   MainForm form({info_files, desktop, shell, com, view}, view, report);
   form.register_components = !arguments.no_register;

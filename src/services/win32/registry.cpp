@@ -52,6 +52,17 @@ ClassServers ReadServers(HKEY root, const std::string& class_key, REGSAM flag,
   return {read("InprocServer32"), read("LocalServer32")};
 }
 
+RegisteredClass ReadClassServers(const std::string& id, const LoaderView& loader,
+                                 RegistryView view) {
+  ClassServers servers =
+      ReadServers(HKEY_CLASSES_ROOT, "CLSID\\" + id, RegistryFlag(view), loader, view);
+  RegisteredClass found;
+  found.id = id;
+  found.in_process_server = std::move(servers.in_process);
+  found.local_server = std::move(servers.local);
+  return found;
+}
+
 namespace {
 
 struct ClassView {

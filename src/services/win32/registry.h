@@ -42,6 +42,10 @@ struct ClassServers {
 ClassServers ReadServers(HKEY root, const std::string& class_key, REGSAM flag,
                          const LoaderView& loader, RegistryView view);
 
+// The servers of a class by its identifier, as ClassPlacement reads them.
+RegisteredClass ReadClassServers(const std::string& id, const LoaderView& loader,
+                                 RegistryView view);
+
 // The classes of both registry views, with the programmatic identifiers their keys give.
 class Win32ClassRegistry final : public ClassRegistry {
  public:
