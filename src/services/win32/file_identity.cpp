@@ -180,28 +180,44 @@ using AcquireContext2 = BOOL(WINAPI*)(HCATADMIN*, const GUID*, PCWSTR, PCCERT_ST
                                       DWORD);
 using CalcHashFromFileHandle2 = BOOL(WINAPI*)(HCATADMIN, HANDLE, DWORD*, BYTE*, DWORD);
 
-// The answer for the catalog that holds the file's hash; nothing when none does.
-std::optional<TrustAnswer> CatalogAnswer(HANDLE file, const std::wstring& path) {
-  // The SHA-256 catalog functions came with Windows 8; looked up here, so that the exe still
-  // starts on Windows 7, whose catalogs hold SHA-1 hashes.
-  const HMODULE wintrust = ::GetModuleHandleA("wintrust.dll");
-  const auto acquire2 = reinterpret_cast<AcquireContext2>(
-      reinterpret_cast<void*>(::GetProcAddress(wintrust, "CryptCATAdminAcquireContext2")));
-  const auto hash2 = reinterpret_cast<CalcHashFromFileHandle2>(
-      reinterpret_cast<void*>(::GetProcAddress(wintrust, "CryptCATAdminCalcHashFromFileHandle2")));
-  GUID driver_action = DRIVER_ACTION_VERIFY;
-  UniqueCatalogAdmin admin;
-  const bool sha256 = acquire2 && hash2 &&
-                      acquire2(admin.put(), &driver_action, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
-  if (!sha256 && !::CryptCATAdminAcquireContext(admin.put(), &driver_action, 0))
-    return std::nullopt;
+}  // namespace
+
+// The system's catalogs, asked through one context for every file of a run: acquiring it is a
+// good part of a check's cost.
+class Catalogs {
+ public:
+  Catalogs() {
+    // The SHA-256 catalog functions came with Windows 8; looked up here, so that the exe still
+    // starts on Windows 7, whose catalogs hold SHA-1 hashes.
+    const HMODULE wintrust = ::GetModuleHandleA("wintrust.dll");
+    const auto acquire2 = reinterpret_cast<AcquireContext2>(
+        reinterpret_cast<void*>(::GetProcAddress(wintrust, "CryptCATAdminAcquireContext2")));
+    hash2_ = reinterpret_cast<CalcHashFromFileHandle2>(reinterpret_cast<void*>(
+        ::GetProcAddress(wintrust, "CryptCATAdminCalcHashFromFileHandle2")));
+    GUID driver_action = DRIVER_ACTION_VERIFY;
+    sha256_ = acquire2 && hash2_ &&
+              acquire2(admin_.put(), &driver_action, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+    if (!sha256_ && !::CryptCATAdminAcquireContext(admin_.put(), &driver_action, 0)) admin_.reset();
+  }
+
+  // The answer for the catalog that holds the file's hash; nothing when none does.
+  std::optional<TrustAnswer> AnswerFor(HANDLE file, const std::wstring& path);
+
+ private:
+  UniqueCatalogAdmin admin_;
+  CalcHashFromFileHandle2 hash2_ = nullptr;
+  bool sha256_ = false;
+};
+
+std::optional<TrustAnswer> Catalogs::AnswerFor(HANDLE file, const std::wstring& path) {
+  if (!admin_) return std::nullopt;
   std::array<BYTE, 64> hash{};
   DWORD size = static_cast<DWORD>(hash.size());
   ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  const BOOL hashed = sha256 ? hash2(admin.get(), file, &size, hash.data(), 0)
-                             : ::CryptCATAdminCalcHashFromFileHandle(file, &size, hash.data(), 0);
+  const BOOL hashed = sha256_ ? hash2_(admin_.get(), file, &size, hash.data(), 0)
+                              : ::CryptCATAdminCalcHashFromFileHandle(file, &size, hash.data(), 0);
   if (!hashed) return std::nullopt;
-  const CatalogOfHash catalog(admin.get(), hash.data(), size);
+  const CatalogOfHash catalog(admin_.get(), hash.data(), size);
   CATALOG_INFO info{};
   info.cbStruct = sizeof info;
   if (!catalog.get() || !::CryptCATCatalogInfoFromContext(catalog.get(), &info, 0))
@@ -219,20 +235,22 @@ std::optional<TrustAnswer> CatalogAnswer(HANDLE file, const std::wstring& path) 
     WINTRUST_CATALOG_INFO record;
     HCATADMIN admin;
   } member{};
-  member.record.cbStruct = sha256 ? sizeof member : sizeof member.record;
+  member.record.cbStruct = sha256_ ? sizeof member : sizeof member.record;
   member.record.pcwszCatalogFilePath = info.wszCatalogFile;
   member.record.pcwszMemberTag = tag.c_str();
   member.record.pcwszMemberFilePath = path.c_str();
   member.record.hMemberFile = file;
   member.record.pbCalculatedFileHash = hash.data();
   member.record.cbCalculatedFileHash = size;
-  member.admin = admin.get();
+  member.admin = admin_.get();
   WINTRUST_DATA data = OfflineTrustData();
   data.dwUnionChoice = WTD_CHOICE_CATALOG;
   data.pCatalog = &member.record;
   const TrustVerification verification(data);
   return verification.Answer();
 }
+
+namespace {
 
 UniqueFile OpenForReading(const std::string& path) {
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -278,7 +296,10 @@ Signature Win32FileIdentity::SignatureOf(const std::string& path) {
     const TrustVerification verification(data);
     embedded = verification.Answer();
   }
-  return JudgeSignature(embedded, [&] { return CatalogAnswer(file.get(), wide); });
+  return JudgeSignature(embedded, [&] {
+    if (!catalogs_) catalogs_ = std::make_unique<Catalogs>();
+    return catalogs_->AnswerFor(file.get(), wide);
+  });
 }
 
 }  // namespace tarn::win32

@@ -11,6 +11,7 @@
 namespace tarn::win32 {
 
 class Sha256;
+class Catalogs;
 
 class Win32FileIdentity final : public FileIdentity {
  public:
@@ -26,6 +27,8 @@ class Win32FileIdentity final : public FileIdentity {
   // Made with the first digest and kept: a run may hash thousands of files.
   std::unique_ptr<Sha256> sha256_;
   std::vector<unsigned char> piece_;
+  // Made with the first signature that a catalog is asked about, and kept.
+  std::unique_ptr<Catalogs> catalogs_;
 };
 
 }  // namespace tarn::win32
