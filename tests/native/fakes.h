@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "form/main_form.h"
-#include "services/file_identity.h"
 #include "services/platform.h"
 #include "services/side_by_side.h"
 
@@ -308,23 +307,6 @@ class FakeAssemblies final : public Assemblies {
   }
 };
 
-// Files' identities by path: a file without a digest is not found; one without a signature is
-// unsigned.
-class FakeFileIdentity final : public FileIdentity {
- public:
-  std::map<std::string, FileDigest> digests;
-  std::map<std::string, Signature> signatures;
-
-  FileDigest Digest(const std::string& path) override {
-    if (!digests.count(path)) Raise("File not found");
-    return digests.at(path);
-  }
-  Signature SignatureOf(const std::string& path) override {
-    if (!digests.count(path)) Raise("File not found");
-    return signatures.count(path) ? signatures.at(path) : Signature{};
-  }
-};
-
 class FakeProcesses final : public Processes {
  public:
   Lines command_lines;                     // every command line run, in order
@@ -376,6 +358,29 @@ class FakeView final : public MainView {
   std::string FileDialog(std::string_view, std::string_view) override { return {}; }
   bool CloseRequested() override { return false; }
 };
+
+inline constexpr std::uint16_t kX64 = 0x8664, kX86 = 0x014c;
+
+// Where the optional header's directories begin: a 32-bit image's header is shorter.
+inline std::size_t Directories(std::uint16_t machine) {
+  return 0x58 + (machine == kX86 ? 96 : 112);
+}
+
+// The smallest image the PE reader takes: headers with no section and no directory in use.
+inline std::string EmptyImage(std::uint16_t machine = kX64) {
+  std::string bytes(0x40 + 4 + 20 + 0xf0, '\0');
+  auto put = [&](std::size_t at, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  put(0, 0x5a4d, 2);                              // MZ
+  put(0x3c, 0x40, 4);                             // where the PE header begins
+  put(0x40, 0x4550, 4);                           // PE
+  put(0x44, machine, 2);                          // the machine
+  put(0x44 + 16, 0xf0, 2);                        // the optional header's size
+  put(0x58, machine == kX86 ? 0x10b : 0x20b, 2);  // PE32 or PE32+
+  put(Directories(machine) - 4, 16, 4);           // directories
+  return bytes;
+}
 
 // A main form over the fakes, telling its findings to `findings`.
 struct Rig {

@@ -11,28 +11,10 @@
 namespace tarn {
 namespace {
 
-constexpr std::uint16_t kX64 = 0x8664, kX86 = 0x014c;
-
-// Where the optional header's directories begin: a 32-bit image's header is shorter.
-std::size_t Directories(std::uint16_t machine) {
-  return 0x58 + (machine == kX86 ? 96 : 112);
-}
-
-// The smallest image the PE reader takes: headers with no section and no directory in use.
-std::string EmptyImage(std::uint16_t machine = kX64) {
-  std::string bytes(0x40 + 4 + 20 + 0xf0, '\0');
-  auto put = [&](std::size_t at, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-  };
-  put(0, 0x5a4d, 2);                              // MZ
-  put(0x3c, 0x40, 4);                             // where the PE header begins
-  put(0x40, 0x4550, 4);                           // PE
-  put(0x44, machine, 2);                          // the machine
-  put(0x44 + 16, 0xf0, 2);                        // the optional header's size
-  put(0x58, machine == kX86 ? 0x10b : 0x20b, 2);  // PE32 or PE32+
-  put(Directories(machine) - 4, 16, 4);           // directories
-  return bytes;
-}
+using testing::Directories;
+using testing::EmptyImage;
+using testing::kX64;
+using testing::kX86;
 
 // An image that imports one DLL, its import table in a section of its own after the headers.
 std::string ImportingImage(std::string_view dll, std::uint16_t machine = kX64) {
