@@ -93,7 +93,7 @@ std::string Shown(const Json& value) {
 }  // namespace
 
 std::string Said(const Difference& difference, const ItemRecord& here) {
-  if (difference.slot == Slot(field::kSha256)) {
+  if (difference.slot == Slot(field::kSha256) && !difference.here.is_null()) {
     const std::optional<Json>& version = here[Slot(field::kVersionOfFile)];
     if (!version || !version->is_string()) return std::string(text::kDriftOtherBytes);
     return std::string(text::kDriftSameVersion)

@@ -81,16 +81,17 @@ std::vector<Difference> Compare(const ItemRecord& here, const ItemRecord& good) 
           return differences;
         }
         break;
+      case Compared::kWhereGood:
       case Compared::kWhereBoth: {
-        if (!both) break;
+        if (!theirs || (!mine && member.compared == Compared::kWhereBoth)) break;
         if (!member.where_same.empty() &&
             OrNull(here[SlotOf(member.where_same)]) != OrNull(good[SlotOf(member.where_same)]))
           break;
         if (member.within.empty()) {
-          if (*mine != *theirs) differ(i, std::string(member.name), *mine, *theirs);
+          if (OrNull(mine) != *theirs) differ(i, std::string(member.name), OrNull(mine), *theirs);
           break;
         }
-        const Json a = Within(*mine, member.within), b = Within(*theirs, member.within);
+        const Json a = Within(OrNull(mine), member.within), b = Within(*theirs, member.within);
         if (a != b) differ(i, std::string(member.name).append(".").append(member.within), a, b);
         break;
       }

@@ -25,6 +25,7 @@ enum class Compared {
   kDecisive,   // where both have it and it differs, nothing else is compared: a file that is not
                // there has no version
   kWhereBoth,  // by value (or its `within`), where both items have it
+  kWhereGood,  // by value, where the good PC's item has it: one that could not be had here differs
   kOutcome,    // a check's outcome: by value where neither is absent or null (null: not run);
                // where it is the same, the reasons behind it are compared
   kReason,     // by value, an absent one as null, where the outcome is the same
@@ -59,7 +60,7 @@ inline constexpr Member kMembers[] = {
     {json_name::kModified},
     {json_name::kVersionOfFile, Compared::kWhereBoth},
     {json_name::kSize},
-    {json_name::kSha256, Compared::kWhereBoth, {}, false, json_name::kVersionOfFile},
+    {json_name::kSha256, Compared::kWhereGood, {}, false, json_name::kVersionOfFile},
     {json_name::kImageMachine},
     {json_name::kSignature, Compared::kWhereBoth, json_name::kSigner},
     {json_name::kIdentityError},
