@@ -24,6 +24,7 @@ struct Image {
   std::uint16_t machine = 0;  // none for a type library
   bool self_registering = false;
   bool type_library = false;  // a type library as a file of its own
+  bool manifest = false;      // as PeImage::manifest says
   std::vector<std::string> imports;
 };
 
@@ -31,11 +32,11 @@ struct Image {
 // when it cannot be read. Its first bytes tell most files that are neither without more reads.
 std::optional<Image> ReadImage(FileReader& reader) {
   const std::string_view start = reader.Read(0, 4);
-  if (IsTypeLibrary(start)) return Image{{}, 0, false, true, {}};
+  if (IsTypeLibrary(start)) return Image{{}, 0, false, true, false, {}};
   if (!start.starts_with("MZ")) return std::nullopt;
   std::optional<PeImage> pe = ReadPeImage(reader);
   if (!pe) return std::nullopt;
-  return Image{{}, pe->machine, pe->self_registering, false, std::move(pe->imports)};
+  return Image{{}, pe->machine, pe->self_registering, false, pe->manifest, std::move(pe->imports)};
 }
 
 struct Found {
@@ -300,7 +301,9 @@ ScannedInfoFile ScanFolder(ScanSources& sources, const std::string& folder) {
   Found found = FindImages(sources.files, folder);
   const std::vector<Image>& images = found.images;
   AssemblyScan assemblies(sources.assemblies, folder);
-  for (const Image& image : images) assemblies.Add(image.relative, image.imports);
+  // Only an image with a manifest can have assemblies, and asking costs a load of the image.
+  for (const Image& image : images)
+    if (image.manifest) assemblies.Add(image.relative, image.imports);
   const std::vector<std::string> runtimes = Runtimes(sources, folder, images, assemblies.Served());
   std::set<std::string> servers;
   const std::vector<ServedObject> objects = ObjectsServedFrom(sources, folder, images, servers);

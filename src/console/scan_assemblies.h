@@ -17,7 +17,8 @@ class AssemblyScan {
   // `assemblies` may be null: then no image has any.
   AssemblyScan(Assemblies* assemblies, const std::string& folder);
 
-  // The image at `relative` below the folder, which imports `imports`.
+  // The image at `relative` below the folder, which imports `imports`. Only an image that may have
+  // a manifest (PeImage::manifest) is worth adding: asking for its assemblies loads it.
   void Add(const std::string& relative, const std::vector<std::string>& imports);
 
   // The imports that an assembly serves, each as its image's folder, a backslash and the DLL's

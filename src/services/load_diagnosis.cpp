@@ -87,8 +87,9 @@ LoadDiagnosis Diagnose(FileSystem& files, const std::string& path,
       diagnosis.loader_machines.push_back(MachineName(loader));
   }
   const std::string own_folder = GetFilePathOnly(path);
-  const ImageAssemblies assemblies =
-      search.assemblies ? search.assemblies->Resolve(path, image->imports) : ImageAssemblies{};
+  const ImageAssemblies assemblies = search.assemblies && image->manifest
+                                         ? search.assemblies->Resolve(path, image->imports)
+                                         : ImageAssemblies{};
   diagnosis.missing_assemblies = assemblies.missing;
   for (const std::string& dll : image->imports) {
     if (!assemblies.Serving(dll) && FindImport(files, own_folder, dll, search).missing()) {

@@ -69,6 +69,8 @@ constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::uint32_t kPe32 = 0x10b, kPe32Plus = 0x20b;
 constexpr std::uint32_t kExportDirectory = 0;
 constexpr std::uint32_t kImportDirectory = 1;
+constexpr std::uint32_t kResourceDirectory = 2;
+constexpr std::uint32_t kManifestType = 24;  // RT_MANIFEST
 constexpr std::uint32_t kDescriptorSize = 20;
 // No real import table names this many DLLs, nor an export table this many functions; the bounds
 // keep a damaged one from running long.
@@ -112,6 +114,26 @@ std::optional<bool> ExportsName(Bytes& file, const std::vector<Section>& section
   return false;
 }
 
+// Whether the root of the resource directory at `address` has a type entry for manifests; nothing
+// when the root does not hold together. The types with an ID follow those with a name; every one
+// is read and matched by its low 16 bits alone, so that neither an order that breaks the loader's
+// sorted search nor a damaged high half hides one: taking too many for manifests costs only a
+// question to the loader, too few would lose an assembly.
+std::optional<bool> HasManifestType(Bytes& file, const std::vector<Section>& sections,
+                                    std::uint32_t address) {
+  std::optional<std::uint64_t> root = FileOffset(sections, address);
+  if (!root) return std::nullopt;
+  std::optional<std::uint32_t> named = file.Read(*root + 12, 2), ids = file.Read(*root + 14, 2);
+  if (!named || !ids) return std::nullopt;
+  const std::uint64_t first = *root + 16 + 8ull * *named;
+  for (std::uint32_t i = 0; i < *ids; ++i) {
+    std::optional<std::uint32_t> id = file.Read(first + 8ull * i, 2);
+    if (!id) return std::nullopt;
+    if (*id == kManifestType) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<PeImage> ReadPeImage(ByteSource& bytes) {
@@ -142,14 +164,22 @@ std::optional<PeImage> ReadPeImage(ByteSource& bytes) {
   std::optional<std::uint32_t> exports = directory(kExportDirectory);
   std::optional<std::uint32_t> imports = directory(kImportDirectory);
   if (!exports || !imports) return std::nullopt;
-  if (*exports == 0 && *imports == 0) return image;
+  // Resources are no part of what makes the bytes an image: a resource directory that cannot be
+  // read leaves the manifest to the loader, as one that may be there.
+  std::optional<std::uint32_t> resources = directory(kResourceDirectory);
+  image.manifest = !resources;
+  if (*exports == 0 && *imports == 0 && resources.value_or(0) == 0) return image;
 
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < *section_count; ++i) {
     std::uint64_t at = optional + *optional_size + 40ull * i;
     std::optional<std::uint32_t> size = file.Read(at + 8, 4), address = file.Read(at + 12, 4),
                                  raw_size = file.Read(at + 16, 4), raw = file.Read(at + 20, 4);
-    if (!size || !address || !raw_size || !raw) return std::nullopt;
+    if (!size || !address || !raw_size || !raw) {
+      if (*exports != 0 || *imports != 0) return std::nullopt;
+      image.manifest = true;
+      return image;
+    }
     sections.push_back({*address, *size, *raw, *raw_size});
   }
   if (*exports != 0) {
@@ -157,20 +187,23 @@ std::optional<PeImage> ReadPeImage(ByteSource& bytes) {
     if (!registers) return std::nullopt;
     image.self_registering = *registers;
   }
-  if (*imports == 0) return image;
-
-  std::optional<std::uint64_t> descriptor = FileOffset(sections, *imports);
-  if (!descriptor) return std::nullopt;
-  for (;; *descriptor += kDescriptorSize) {
-    std::optional<std::uint32_t> name = file.Read(*descriptor + 12, 4);
-    std::optional<std::uint32_t> thunks = file.Read(*descriptor + 16, 4);
-    if (!name || !thunks) return std::nullopt;
-    if (*name == 0 && *thunks == 0) break;
-    std::optional<std::uint64_t> at = FileOffset(sections, *name);
-    std::optional<std::string_view> dll = at ? file.Name(*at) : std::nullopt;
-    if (!dll || image.imports.size() == kMaxImports) return std::nullopt;
-    image.imports.emplace_back(*dll);
+  if (*imports != 0) {
+    std::optional<std::uint64_t> descriptor = FileOffset(sections, *imports);
+    if (!descriptor) return std::nullopt;
+    for (;; *descriptor += kDescriptorSize) {
+      std::optional<std::uint32_t> name = file.Read(*descriptor + 12, 4);
+      std::optional<std::uint32_t> thunks = file.Read(*descriptor + 16, 4);
+      if (!name || !thunks) return std::nullopt;
+      if (*name == 0 && *thunks == 0) break;
+      std::optional<std::uint64_t> at = FileOffset(sections, *name);
+      std::optional<std::string_view> dll = at ? file.Name(*at) : std::nullopt;
+      if (!dll || image.imports.size() == kMaxImports) return std::nullopt;
+      image.imports.emplace_back(*dll);
+    }
   }
+  // Read after the import table, which the resources usually follow within the same window.
+  if (resources.value_or(0) != 0)
+    image.manifest = HasManifestType(file, sections, *resources).value_or(true);
   return image;
 }
 

@@ -1,5 +1,6 @@
-// The PE reader: an image's machine, the DLLs it imports and whether it registers itself, read
-// from its headers and tables without loading it, and the first bytes of a type library.
+// The PE reader: an image's machine, the DLLs it imports, whether it registers itself and whether
+// it has a manifest, read from its headers and tables without loading it, and the first bytes of
+// a type library.
 #pragma once
 
 #include <cstdint>
@@ -22,11 +23,15 @@ struct PeImage {
   std::vector<std::string> imports;
   // It exports DllRegisterServer: a component that registers itself.
   bool self_registering = false;
+  // Its resources hold a manifest, or cannot be read well enough to say they hold none: only such
+  // an image can have an activation context of its own, and then the loader decides whether it
+  // has one. Any other image's imports follow the loader's search alone.
+  bool manifest = false;
 };
 
-// Nothing when the bytes are not a PE image whose headers hold together. Only the headers and the
-// ranges of the import and export tables are read, through a window of at most 64 KB; throws what
-// the source throws.
+// Nothing when the bytes are not a PE image whose headers hold together. Only the headers, the
+// ranges of the import and export tables and the root of the resource directory are read, through
+// a window of at most 64 KB; throws what the source throws.
 std::optional<PeImage> ReadPeImage(ByteSource& bytes);
 
 // A file's first bytes (four are enough) begin as a type library file does.

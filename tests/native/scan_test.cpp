@@ -16,8 +16,10 @@ using testing::EmptyImage;
 using testing::kX64;
 using testing::kX86;
 
-// An image that imports one DLL, its import table in a section of its own after the headers.
-std::string ImportingImage(std::string_view dll, std::uint16_t machine = kX64) {
+// An image that imports one DLL, its import table in a section of its own after the headers; with
+// `manifest`, the section also holds a resource directory whose root has a manifest type.
+std::string ImportingImage(std::string_view dll, std::uint16_t machine = kX64,
+                           bool manifest = false) {
   const std::size_t section = 0x58 + 0xf0, raw = 0x200;
   std::string bytes = EmptyImage(machine);
   bytes.resize(raw + 0x100, '\0');
@@ -33,6 +35,11 @@ std::string ImportingImage(std::string_view dll, std::uint16_t machine = kX64) {
   put(raw + 12, 0x1000 + 0x40, 4);           // the first descriptor's name; the second is all zeros
   put(raw + 16, 0x1000 + 0x80, 4);           // its thunks
   bytes.replace(raw + 0x40, dll.size(), dll);
+  if (manifest) {
+    put(Directories(machine) + 16, 0x1000 + 0xc0, 4);  // the resource directory's address
+    put(raw + 0xc0 + 14, 1, 2);                        // one type by its ID
+    put(raw + 0xc0 + 16, 24, 4);                       // the manifests
+  }
   return bytes;
 }
 
@@ -177,8 +184,8 @@ TEST(Scan, AGermanWindowsWritesTheInfoFileOfAnEnglishOne) {
 // is taken for it; one that this PC does not have, named with the image that needs it.
 TEST(Scan, NamesTheSideBySideAssembliesOfTheImagesInComments) {
   testing::Rig rig;
-  rig.files.files["C:\\App\\old.exe"] = ImportingImage("msvcr90.dll");
-  rig.files.files["C:\\App\\report.dll"] = ImportingImage("mfc80.dll");
+  rig.files.files["C:\\App\\old.exe"] = ImportingImage("msvcr90.dll", kX64, true);
+  rig.files.files["C:\\App\\report.dll"] = ImportingImage("mfc80.dll", kX64, true);
   rig.files.files["C:\\Runtime\\msvcr90.dll"] = "";
   const std::string store = "C:\\Windows\\WinSxS\\";
   const std::string crt = "x86_microsoft.vc90.crt_1fc8b3b9a1e18e3b_9.0.30729.9635_none_508ef0e8";
