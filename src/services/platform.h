@@ -223,9 +223,9 @@ struct RegisteredClass {
 
 class ClassRegistry {
  public:
-  // The classes of every registry view with a server whose value `wanted` takes, those without a
-  // programmatic identifier left out; a class in both views is one of each. Only the wanted
-  // classes' identifiers are read: a registry holds thousands of classes.
+  // The classes of every registry view with a server whose value `wanted` takes, with or without
+  // a programmatic identifier; a class in both views is one of each. Only the wanted classes'
+  // identifiers are read: a registry holds thousands of classes.
   virtual std::vector<RegisteredClass> Classes(
       const std::function<bool(const std::string& server)>& wanted) = 0;
 

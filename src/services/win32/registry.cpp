@@ -113,7 +113,7 @@ std::vector<RegisteredClass> Win32ClassRegistry::Classes(
             !prog_id.empty())
           found.prog_ids.push_back(std::move(prog_id));
       }
-      if (!found.prog_ids.empty()) classes.push_back(std::move(found));
+      classes.push_back(std::move(found));
     }
   }
   return classes;
