@@ -22,12 +22,6 @@ Json Within(const Json& object, std::string_view within) {
   return found == object.end() ? Json() : *found;
 }
 
-std::size_t SlotOf(std::string_view name) {
-  for (std::size_t i = 0; i < kMemberCount; ++i)
-    if (kMembers[i].name == name) return i;
-  std::abort();  // the table names only its own members
-}
-
 }  // namespace
 
 const std::string& ItemRecord::text() const {
@@ -85,7 +79,7 @@ std::vector<Difference> Compare(const ItemRecord& here, const ItemRecord& good) 
       case Compared::kWhereBoth: {
         if (!theirs || (!mine && member.compared == Compared::kWhereBoth)) break;
         if (!member.where_same.empty() &&
-            OrNull(here[SlotOf(member.where_same)]) != OrNull(good[SlotOf(member.where_same)]))
+            OrNull(here[FindSlot(member.where_same)]) != OrNull(good[FindSlot(member.where_same)]))
           break;
         if (member.within.empty()) {
           if (OrNull(mine) != *theirs) differ(i, std::string(member.name), OrNull(mine), *theirs);

@@ -4,6 +4,7 @@
 // compared member is one entry there, and the finding that sets it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <nlohmann/json.hpp>
@@ -80,11 +81,21 @@ inline constexpr Member kMembers[] = {
 };
 inline constexpr std::size_t kMemberCount = std::size(kMembers);
 
-// A member's place in kMembers, found while compiling: a name that is not there does not build.
-consteval std::size_t Slot(std::string_view name) {
+// A member's place in kMembers; kMemberCount when no member has that name.
+constexpr std::size_t FindSlot(std::string_view name) {
   for (std::size_t i = 0; i < kMemberCount; ++i)
     if (kMembers[i].name == name) return i;
-  throw "no member of that name";
+  return kMemberCount;
+}
+// A member compared only where the items agree on another names one of the table.
+static_assert(std::all_of(std::begin(kMembers), std::end(kMembers), [](const Member& member) {
+  return member.where_same.empty() || FindSlot(member.where_same) < kMemberCount;
+}));
+
+// A member's place in kMembers, found while compiling: a name that is not there does not build.
+consteval std::size_t Slot(std::string_view name) {
+  if (FindSlot(name) == kMemberCount) throw "no member of that name";
+  return FindSlot(name);
 }
 
 // Whether a good PC's report is read for the member.
