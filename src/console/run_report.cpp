@@ -259,13 +259,7 @@ void RunReport::AuditRegistration() {
     classes.push_back(std::move(one));
     Json& count = counts[PlacementName(placed.placement)];
     count = count.get<int>() + 1;
-    if (placed.placement == Placement::kHere) continue;
-    std::string line = value_ + std::string(text::kReasonClass) + placed.id;
-    if (placed.placement == Placement::kElsewhere)
-      line.append(text::kReasonRegisteredTo).append(placed.server);
-    else
-      line.append(text::kReasonNotRegistered);
-    lines.push_back(std::move(line));
+    if (placed.placement != Placement::kHere) lines.push_back(value_ + ": " + NotHere(placed));
   }
   Json library = {{field::kPlacement, PlacementName(audit->library)}};
   if (audit->library == Placement::kElsewhere)

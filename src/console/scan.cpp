@@ -260,15 +260,8 @@ std::string NotAComponent(ScanSources& sources, const std::string& path,
   if (!servers.count(AsciiLower(path))) return std::string(text::kScanNoClassRegistered);
   const std::optional<RegistrationAudit> audit = sources.audit(path);
   if (!audit) return {};
-  for (const PlacedClass& placed : audit->classes) {
-    if (placed.placement == Placement::kHere) continue;
-    std::string reason = std::string(text::kScanClass).append(placed.id);
-    if (placed.placement == Placement::kElsewhere)
-      reason.append(text::kReasonRegisteredTo).append(placed.server);
-    else
-      reason.append(text::kReasonNotRegistered);
-    return reason.append(")");
-  }
+  for (const PlacedClass& placed : audit->classes)
+    if (placed.placement != Placement::kHere) return " (" + NotHere(placed) + ")";
   return {};
 }
 

@@ -3,8 +3,17 @@
 #include <memory>
 
 #include "services/load_diagnosis.h"
+#include "services/texts.h"
 
 namespace tarn {
+
+std::string NotHere(const PlacedClass& placed) {
+  if (placed.placement == Placement::kHere) return {};
+  std::string said = std::string(text::kPlacedClass).append(placed.id);
+  if (placed.placement == Placement::kElsewhere)
+    return said.append(text::kReasonRegisteredTo).append(placed.server);
+  return said.append(text::kReasonNotRegistered);
+}
 
 std::optional<RegistrationAudit> RegistrationAuditor::Audit(const std::string& component) {
   std::vector<std::string> ids;

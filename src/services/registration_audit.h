@@ -20,6 +20,10 @@ struct RegistrationAudit {
   std::string library_file;
 };
 
+// How a class that is not here is said: "class {...} is registered to FILE" or "class {...} is
+// not registered"; empty text for one that is here.
+std::string NotHere(const PlacedClass& placed);
+
 class RegistrationAuditor {
  public:
   RegistrationAuditor(FileSystem& files, Com& com, ClassPlacement& classes,

@@ -215,7 +215,6 @@ inline constexpr std::string_view kScanNoAutomationType =
 // class or not every class of its type library is registered to it.
 inline constexpr std::string_view kScanNotComponentComment = "; Not an ActiveXComponent: ";
 inline constexpr std::string_view kScanNoClassRegistered = " (no class is registered to it)";
-inline constexpr std::string_view kScanClass = " (class ";
 // The product name of Wine's own DLLs, which stand in for Windows' own under Wine, in lower case.
 inline constexpr std::string_view kWineProduct = "wine";
 // On the first Ctrl+C or Ctrl+Break, so that whoever pressed it knows it was taken.
@@ -252,8 +251,10 @@ inline constexpr std::string_view kReasonNeedsAssembly =
     ": its manifest depends on the side-by-side assembly ";
 inline constexpr std::string_view kReasonNoClass = ": the class is registered in no registry view";
 inline constexpr std::string_view kReasonRegisteredFor = ": the class is registered only for ";
-// A component's class that its registry view does not send to the component (/noregister).
-inline constexpr std::string_view kReasonClass = ": class ";
+// A component's class that its registry view does not send to the component: "class {...} is
+// registered to C:\Old\grid.ocx", after the component on standard error (/noregister), in
+// parentheses in a scan's comment.
+inline constexpr std::string_view kPlacedClass = "class ";
 inline constexpr std::string_view kReasonRegisteredTo = " is registered to ";
 inline constexpr std::string_view kReasonNotRegistered = " is not registered";
 // /baseline: the good PC's report that cannot be compared with, said after "the baseline FILE",
