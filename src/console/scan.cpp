@@ -218,8 +218,9 @@ std::vector<ServedObject> ObjectsServedFrom(ScanSources& sources, const std::str
       by_prog_id[prog_id].push_back(&registered);
     for (const std::string* server : {&registered.in_process_server, &registered.local_server}) {
       if (!inside(*server)) continue;
-      libraries.insert(ServerFile(sources.files, *server));
-      servers.insert(AsciiLower(ServerFile(sources.files, *server)));
+      const std::string file = ServerFile(sources.files, *server);
+      servers.insert(AsciiLower(file));
+      libraries.insert(file);
     }
   }
   std::optional<std::set<std::string>> automation;
